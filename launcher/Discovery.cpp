@@ -1,0 +1,70 @@
+// Finding acad.exe: the default folders, Autodesk's registry entries, and the
+// user's own pick.
+#include "launcher/Form1.h"
+
+namespace halvane {
+
+void TForm1::Discover() {
+  if (ACADLocation.empty() && p_.files.FileExists(kDefaultAcad1))
+    ACADLocation = kDefaultAcad1;
+  if (ACADLocation.empty() && p_.files.FileExists(kDefaultAcad2))
+    ACADLocation = kDefaultAcad2;
+  if (ACADLocation.empty())
+    GetACADPath();
+  if (ACADLocation.empty())
+    GetACADPath2();
+}
+
+// AutoCAD 2023 is a 64-bit program and registers its location in the 64-bit
+// view of HKEY_LOCAL_MACHINE, which a 32-bit process does not see by default.
+void TForm1::GetACADPath() {
+  LookUp(kAutodeskUserKey, kAutodeskMachinePrefix, kKeyWow64_64Key);
+}
+
+void TForm1::GetACADPath2() {
+  LookUp(kAutodeskUserKey2, kAutodeskMachinePrefix2, 0);
+}
+
+void TForm1::LookUp(std::u16string_view user_key,
+                    std::u16string_view machine_prefix,
+                    std::uint32_t machine_view) {
+  ACADLocation.clear();
+  std::u16string folder;
+  {
+    TRegistry user(p_.registry);
+    if (user.OpenKey(user_key, false)) {
+      RegACADVer = user.ReadString(u"CurVer");
+      user.CloseKey();
+      if (!RegACADVer.empty()) {
+        TRegistry machine(p_.registry, machine_view);
+        machine.SetRootKey(RootKey::LocalMachine);
+        if (machine.OpenKeyReadOnly(std::u16string(machine_prefix) + RegACADVer)) {
+          folder = machine.ReadString(u"AcadLocation");
+          machine.CloseKey();
+        }
+      }
+    }
+  }
+  const std::u16string probe = folder + u"\\acad.exe";
+  if (p_.files.FileExists(probe)) {
+    ACADLocation = probe;
+    view_.SetEdit4Text(ACADLocation);
+  }
+}
+
+void TForm1::Button2Click() {
+  const std::optional<std::u16string> chosen = view_.ExecuteOpenDialog1();
+  if (!chosen || !p_.files.FileExists(*chosen))
+    return;
+  std::u16string folder = ExtractFilePath(*chosen);
+  if (folder.empty())
+    return;  // not a full path: there is no folder to take
+  folder.pop_back();
+  ACADLocation = folder + u"\\acad.exe";
+  view_.SetEdit4Text(ACADLocation);
+  view_.SetEnabled(ViewControl::kButton1, true);
+  view_.SetEnabled(ViewControl::kButton3, false);
+  WriteAcadPath();
+}
+
+}  // namespace halvane

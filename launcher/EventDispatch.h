@@ -1,0 +1,31 @@
+// The one place where errors of the launcher's handlers are caught: every
+// event of the main window, and the start-up sequence, runs through here, so
+// no exception leaves a window procedure.
+#pragma once
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "platform/Application.h"
+#include "platform/Registry.h"
+
+namespace halvane {
+
+template <class Handler>
+void Dispatch(Application& app, Handler&& handler) noexcept {
+  try {
+    try {
+      handler();
+    } catch (const ERegistryException& error) {
+      app.ShowError(error.Message());
+    } catch (const std::exception& error) {
+      const std::string what = error.what();
+      app.ShowError(std::u16string(what.begin(), what.end()));
+    }
+  } catch (...) {
+    // Showing the report itself failed (out of memory): nothing more to do.
+  }
+}
+
+}  // namespace halvane

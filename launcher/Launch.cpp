@@ -1,0 +1,78 @@
+// Starting AutoCAD, the notification icon, and the wait for AutoCAD's end.
+#include <string>
+
+#include "launcher/Form1.h"
+#include "launcher/ParameterText.h"
+
+namespace halvane {
+namespace {
+
+std::u16string Decimal(std::uint32_t value) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+}  // namespace
+
+void TForm1::Button1Click() {
+  // The launch is one-way; while it waits, the window can still be reached
+  // from the icon, and a second press must start nothing.
+  if (launching_)
+    return;
+  launching_ = true;
+
+  const std::u16string parameters = BuildParameterText(p_.files.CommandLine());
+  p_.shell.GetStartupInfo(SInfo);
+
+  const ShellExecuteRequest request{view_.Handle(), u"open", ACADLocation, parameters, kSwShow};
+  if (!p_.shell.Execute(request, PInfo)) {
+    p_.app.MessageBox(std::u16string(kLaunchFailed) + Decimal(p_.shell.LastError()) + u")");
+  }
+
+  FIconData = NotifyIconData{};
+  FIconData.cbSize = kNotifyIconDataSize;
+  FIconData.hWnd = view_.Handle();
+  FIconData.uID = 1;
+  FIconData.uFlags = kNifMessage | kNifIcon | kNifTip;
+  FIconData.uCallbackMessage = kIconCallbackMessage;
+  FIconData.hIcon = p_.app.Icon();
+  kIconTip.copy(FIconData.szTip, kTipLength - 1);
+  p_.shell.NotifyIcon(NotifyIconMessage::kAdd, FIconData);
+  icon_shown_ = true;
+
+  view_.SetEnabled(ViewControl::kButton3, false);
+
+  p_.app.ShowApplicationWindow(kSwShowMinimized);
+  p_.app.ShowApplicationWindow(kSwHide);
+  p_.app.ProcessMessages();
+
+  const std::uint32_t waited = p_.shell.WaitForProcess(PInfo.hProcess.get());
+  p_.shell.Sleep(1000);
+  if (waited == kWaitObject0)
+    view_.SetPanel1Text(kLaunchEnded);
+
+  p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
+  icon_shown_ = false;
+  p_.app.ShowApplicationWindow(kSwShowNormal);
+  view_.SetEnabled(ViewControl::kButton3, true);
+  p_.app.Terminate();
+}
+
+void TForm1::ICONMessage(const TMessage& msg) {
+  if (static_cast<std::uint32_t>(msg.LParam) != kWmLButtonDown)
+    return;
+  p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
+  icon_shown_ = false;
+  p_.app.ShowApplicationWindow(kSwShowNormal);
+}
+
+void TForm1::TaskbarCreated() {
+  if (icon_shown_)
+    p_.shell.NotifyIcon(NotifyIconMessage::kAdd, FIconData);
+}
+
+}  // namespace halvane

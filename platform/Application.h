@@ -1,0 +1,52 @@
+// The application window (the hidden owner of all the launcher's windows,
+// which carries its taskbar button), the event loop's controls, and the
+// launcher's message boxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Shell.h"
+
+namespace halvane {
+
+inline constexpr std::u16string_view kApplicationTitle = u"Halvane2023";
+
+class Application {
+ public:
+  virtual ~Application() = default;
+  // ShowWindow on the application window, with what it implies for the
+  // windows it owns (kSwShowMinimized and kSwHide hide them, kSwShowNormal
+  // brings them back).
+  virtual void ShowApplicationWindow(int command) = 0;
+  virtual void ProcessMessages() = 0;
+  // Asks the event loop to stop (posts the quit message).
+  virtual void Terminate() = 0;
+  virtual IconHandle Icon() = 0;
+  // A box captioned with the title, the text unchanged, OK, no icon.
+  virtual void MessageBox(std::u16string_view text) = 0;
+  // A box captioned with the title, the error icon, OK, and ErrorReportText.
+  virtual void ShowError(std::u16string_view message) = 0;
+};
+
+// The error report's text: the message, with a full stop after it when its
+// last character's code is above that of the full stop.
+std::u16string ErrorReportText(std::u16string_view message);
+
+}  // namespace halvane
+
+namespace halvane {
+
+// A window message as a message handler of the main window receives it.
+struct TMessage {
+  std::uint32_t Msg = 0;
+  std::uint32_t WParam = 0;
+  std::int32_t LParam = 0;
+  std::int32_t Result = 0;
+};
+
+inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
+inline constexpr std::uint32_t kIconCallbackMessage = 0x0400 + 100;  // WM_USER + 100
+
+}  // namespace halvane

@@ -1,0 +1,41 @@
+// Files, folders and the command line: what the launcher asks of the file
+// system, and the pure text rules it applies to paths and arguments.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace halvane {
+
+inline constexpr int kCsidlAppData = 26;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // True only for an existing file that is not a folder; links are followed.
+  virtual bool FileExists(std::u16string_view name) = 0;
+  virtual bool CopyFile(std::u16string_view source,
+                        std::u16string_view target,
+                        bool fail_if_exists) = 0;
+  // The process's current directory, whole, however long.
+  virtual std::u16string CurrentDirectory() = 0;
+  // The shell folder's full path, or empty when it cannot be resolved.
+  virtual std::u16string SpecialFolderPath(int csidl) = 0;
+  // The process's own command line, as GetCommandLineW gives it.
+  virtual std::u16string CommandLine() = 0;
+};
+
+// The leading part of `path` up to and including its last "\" or ":".
+std::u16string ExtractFilePath(std::u16string_view path);
+
+// The launcher's own command-line splitting: control characters and spaces
+// separate, double quotes group and are removed, a backslash is an ordinary
+// character. Element 0 is the program file.
+std::vector<std::u16string> SplitCommandLine(std::u16string_view line);
+// Arguments after the program file, up to the first empty one.
+int ParamCount(std::u16string_view line);
+// The n-th argument after the program file (n >= 1), or empty.
+std::u16string ParamStr(std::u16string_view line, int n);
+
+}  // namespace halvane

@@ -1,0 +1,125 @@
+#include "platform/Registry.h"
+
+#include <utility>
+
+namespace halvane {
+namespace {
+
+std::u16string Format(std::u16string_view pattern, std::u16string_view name) {
+  std::u16string text(pattern);
+  text.replace(text.find(u"%s"), 2, name);
+  return text;
+}
+
+[[noreturn]] void Raise(std::u16string_view pattern, std::u16string_view name) {
+  throw ERegistryException(Format(pattern, name));
+}
+
+constexpr std::u16string_view kInvalidType = u"'%s' のデータ型が不正です";
+constexpr std::u16string_view kReadFailed = u"'%s' の取得に失敗しました";
+constexpr std::u16string_view kWriteFailed = u"'%s' の設定に失敗しました";
+
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz;
+}
+
+}  // namespace
+
+std::u16string DecodeRegistryString(std::span<const std::uint8_t> data) {
+  std::u16string text;
+  text.reserve(data.size() / 2);
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    if (c == u'\0')
+      break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+std::vector<std::uint8_t> EncodeRegistryString(std::u16string_view text) {
+  std::vector<std::uint8_t> data;
+  data.reserve((text.size() + 1) * 2);
+  for (const char16_t c : text) {
+    data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    data.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  data.push_back(0);
+  data.push_back(0);
+  return data;
+}
+
+TRegistry::TRegistry(RegistryBackend& backend, std::uint32_t view)
+    : backend_(backend), view_(view & kKeyWow64Mask) {}
+
+TRegistry::~TRegistry() {
+  CloseKey();
+}
+
+void TRegistry::SetRootKey(RootKey root) {
+  if (root == root_)
+    return;
+  CloseKey();
+  root_ = root;
+}
+
+bool TRegistry::OpenWith(std::u16string_view key, std::uint32_t access, bool create) {
+  // A leading "\" means "from the root"; anything else is relative to the
+  // open key, if there is one.
+  const bool from_root = !key.empty() && key.front() == u'\\';
+  const std::u16string_view path = from_root ? key.substr(1) : key;
+  const RegistryKey* base = from_root ? nullptr : current_.get();
+  RegistryKeyPtr opened = create ? backend_.Create(root_, base, path, access | view_)
+                                 : backend_.Open(root_, base, path, access | view_);
+  if (!opened)
+    return false;
+  std::u16string full = base ? current_path_ +
+                                   (current_path_.empty() || path.empty() ? u"" : u"\\") +
+                                   std::u16string(path)
+                             : std::u16string(path);
+  current_ = std::move(opened);
+  current_path_ = std::move(full);
+  return true;
+}
+
+bool TRegistry::OpenKey(std::u16string_view key, bool can_create) {
+  return OpenWith(key, access_, can_create);
+}
+
+bool TRegistry::OpenKeyReadOnly(std::u16string_view key) {
+  // Users who may only query values still get the key.
+  return OpenWith(key, kKeyRead, false) || OpenWith(key, kKeyQueryValue, false);
+}
+
+std::u16string TRegistry::ReadString(std::u16string_view name) {
+  if (!current_)
+    return {};
+  const ValueQuery info = backend_.Query(*current_, name, {});
+  if (info.status != RegStatus::kOk && info.status != RegStatus::kMoreData)
+    return {};
+  if (info.size == 0)
+    return {};
+  if (!IsStringType(info.type))
+    Raise(kInvalidType, name);
+  std::vector<std::uint8_t> buffer(info.size);
+  const ValueQuery read = backend_.Query(*current_, name, buffer);
+  if (read.status != RegStatus::kOk)
+    Raise(kReadFailed, name);
+  if (!IsStringType(read.type))
+    Raise(kInvalidType, name);
+  const std::size_t size = read.size < buffer.size() ? read.size : buffer.size();
+  return DecodeRegistryString(std::span(buffer).first(size));
+}
+
+void TRegistry::WriteString(std::u16string_view name, std::u16string_view value) {
+  const std::vector<std::uint8_t> data = EncodeRegistryString(value);
+  if (!current_ || !backend_.Set(*current_, name, kRegSz, data))
+    Raise(kWriteFailed, name);
+}
+
+void TRegistry::CloseKey() {
+  current_.reset();
+  current_path_.clear();
+}
+
+}  // namespace halvane

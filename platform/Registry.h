@@ -1,0 +1,124 @@
+// The registry as the launcher sees it: TRegistry, a registry object with at
+// most one open key, over a raw backend that the Win32 layer or a test fake
+// provides. The semantics (path rule, access, string decoding, error texts)
+// live here once, so every backend behaves the same.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace halvane {
+
+enum class RootKey { CurrentUser, LocalMachine };
+
+// Registry constants, with the values Windows gives them.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+inline constexpr std::uint32_t kKeyWow64Mask = kKeyWow64_64Key | kKeyWow64_32Key;
+
+// An open key of a backend. Destroying it closes the key.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+};
+using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
+
+enum class RegStatus { kOk, kNotFound, kMoreData, kFailed };
+
+struct ValueQuery {
+  RegStatus status = RegStatus::kFailed;
+  std::uint32_t type = kRegNone;
+  std::uint32_t size = 0;  // bytes of data stored, or written into the buffer
+};
+
+// The raw operations, one per Win32 call the launcher needs.
+class RegistryBackend {
+ public:
+  virtual ~RegistryBackend() = default;
+  // Opens `path` below `base`, or below `root` when `base` is null. Null on failure.
+  virtual RegistryKeyPtr Open(RootKey root,
+                              const RegistryKey* base,
+                              std::u16string_view path,
+                              std::uint32_t access) = 0;
+  // Opens or creates `path` and every missing key above it. Null on failure.
+  virtual RegistryKeyPtr Create(RootKey root,
+                                const RegistryKey* base,
+                                std::u16string_view path,
+                                std::uint32_t access) = 0;
+  // With an empty buffer: the value's type and size. With a buffer: its data.
+  virtual ValueQuery Query(const RegistryKey& key,
+                           std::u16string_view name,
+                           std::span<std::uint8_t> buffer) = 0;
+  virtual bool Set(const RegistryKey& key,
+                   std::u16string_view name,
+                   std::uint32_t type,
+                   std::span<const std::uint8_t> data) = 0;
+};
+
+class ERegistryException : public std::runtime_error {
+ public:
+  explicit ERegistryException(std::u16string message)
+      : std::runtime_error("registry error"), message_(std::move(message)) {}
+  const std::u16string& Message() const { return message_; }
+
+ private:
+  std::u16string message_;
+};
+
+class TRegistry {
+ public:
+  // `view` is added to every access mask (kKeyWow64_64Key, or 0 for the
+  // process's own view).
+  explicit TRegistry(RegistryBackend& backend, std::uint32_t view = 0);
+  ~TRegistry();
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  RootKey GetRootKey() const { return root_; }
+  void SetRootKey(RootKey root);
+  std::uint32_t Access() const { return access_; }
+  bool LazyWrite() const { return true; }
+  bool HasCurrentKey() const { return current_ != nullptr; }
+  const std::u16string& CurrentPath() const { return current_path_; }
+
+  bool OpenKey(std::u16string_view key, bool can_create);
+  bool OpenKeyReadOnly(std::u16string_view key);
+  std::u16string ReadString(std::u16string_view name);
+  void WriteString(std::u16string_view name, std::u16string_view value);
+  void CloseKey();
+
+ private:
+  bool OpenWith(std::u16string_view key, std::uint32_t access, bool create);
+
+  RegistryBackend& backend_;
+  std::uint32_t view_;
+  std::uint32_t access_ = kKeyAllAccess;
+  RootKey root_ = RootKey::CurrentUser;
+  RegistryKeyPtr current_;
+  std::u16string current_path_;
+};
+
+// Decodes REG_SZ data: UTF-16 up to the first zero or the end of the data; an
+// odd last byte is not part of any character.
+std::u16string DecodeRegistryString(std::span<const std::uint8_t> data);
+// REG_SZ data of `text`: its characters and the terminating zero.
+std::vector<std::uint8_t> EncodeRegistryString(std::u16string_view text);
+
+}  // namespace halvane

@@ -1,0 +1,88 @@
+// The shell and process services: starting a program, the notification-area
+// icon, waiting for a process, pausing, and the thread's last error. The
+// records mirror the Windows ones field for field, so the Win32 layer copies
+// them across unchanged.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace halvane {
+
+using WindowHandle = std::uintptr_t;
+using IconHandle = std::uintptr_t;
+
+// A started process. Destroying it closes the handle; the process runs on.
+class Process {
+ public:
+  virtual ~Process() = default;
+};
+
+// STARTUPINFOW, as far as the launcher keeps it.
+struct StartupInfo {
+  std::uint32_t cb = 0;
+  std::uint32_t dwFlags = 0;
+  std::uint16_t wShowWindow = 0;
+};
+
+// PROCESS_INFORMATION: the launch waits on hProcess.
+struct ProcessInformation {
+  std::unique_ptr<Process> hProcess;
+  std::uint32_t dwProcessId = 0;
+};
+
+// NOTIFYICONDATAW, the fields the launcher sets; the rest stay zero.
+inline constexpr std::uint32_t kNotifyIconDataSize = 956;
+inline constexpr std::size_t kTipLength = 128;
+struct NotifyIconData {
+  std::uint32_t cbSize = 0;
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  IconHandle hIcon = 0;
+  char16_t szTip[kTipLength] = {};
+};
+
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+enum class NotifyIconMessage : std::uint32_t { kAdd = 0, kDelete = 2 };
+
+inline constexpr std::uint32_t kWaitObject0 = 0;
+inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
+// The wait ended because the program was asked to quit (its main window was
+// closed while the started program ran).
+inline constexpr std::uint32_t kWaitQuit = 0xFFFFFFFE;
+
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowMinimized = 2;
+inline constexpr int kSwShow = 5;
+
+struct ShellExecuteRequest {
+  WindowHandle owner = 0;
+  std::u16string_view verb;
+  std::u16string_view file;
+  std::u16string_view parameters;
+  int show = kSwShow;
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Starts the file; on success fills `info.hProcess`. On failure returns
+  // false with the thread's last error telling why.
+  virtual bool Execute(const ShellExecuteRequest& request, ProcessInformation& info) = 0;
+  virtual std::uint32_t LastError() = 0;
+  virtual void GetStartupInfo(StartupInfo& info) = 0;
+  virtual bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
+  // Waits without a time-out for the process to end: kWaitObject0, kWaitFailed
+  // at once for no process, or kWaitQuit. Window messages keep flowing.
+  virtual std::uint32_t WaitForProcess(const Process* process) = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+}  // namespace halvane

@@ -1,0 +1,79 @@
+// The file-existence test and the copy, against the file system they reach.
+#include <gtest/gtest.h>
+
+#include "tests/contract/ContractEnv.h"
+
+namespace halvane::test {
+namespace {
+
+class FilesContract : public ::testing::Test {
+ protected:
+  FilesContract() : env(MakeFilesContractEnv()), dir(env->Folder()) {}
+  std::u16string At(std::u16string_view name) const { return dir + u"\\" + std::u16string(name); }
+
+  std::unique_ptr<FilesContractEnv> env;
+  std::u16string dir;
+};
+
+TEST_F(FilesContract, FileExistsOnlyForFiles) {
+  env->MakeFile(At(u"acad.ctb"), "table");
+  env->MakeFolder(At(u"acad.exe"));
+  struct Case {
+    std::u16string name;
+    bool exists;
+  } const cases[] = {
+      {At(u"acad.ctb"), true},
+      {At(u"ACAD.CTB"), true},
+      {At(u"acad.exe"), false},  // a folder, whatever its name
+      {At(u"missing.ctb"), false},
+      {At(u"no folder\\acad.ctb"), false},
+      {At(u"acad.ctb\\acad.ctb"), false},
+      {dir, false},
+      {u"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env->Files().FileExists(c.name), c.exists)
+        << std::string(c.name.begin(), c.name.end());
+  }
+}
+
+TEST_F(FilesContract, FileExistsFollowsLinks) {
+  env->MakeFile(At(u"target.exe"), "x");
+  env->MakeFolder(At(u"folder"));
+  if (!env->MakeLink(At(u"to file.exe"), At(u"target.exe"), false) ||
+      !env->MakeLink(At(u"to folder"), At(u"folder"), true) ||
+      !env->MakeLink(At(u"dangling.exe"), At(u"gone.exe"), false)) {
+    GTEST_SKIP() << "links cannot be made here";
+  }
+  EXPECT_TRUE(env->Files().FileExists(At(u"to file.exe")));
+  EXPECT_FALSE(env->Files().FileExists(At(u"to folder")));
+  EXPECT_FALSE(env->Files().FileExists(At(u"dangling.exe")));
+}
+
+TEST_F(FilesContract, FileHeldOpenWithoutSharingStillExists) {
+  env->MakeFile(At(u"acad.exe"), "running");
+  env->HoldOpen(At(u"acad.exe"));
+  EXPECT_TRUE(env->Files().FileExists(At(u"acad.exe")));
+}
+
+TEST_F(FilesContract, RootedNameWithoutDriveIsOnTheCurrentDrive) {
+  // The scratch folder is on the current drive; drop its drive letter.
+  ASSERT_GE(dir.size(), 3u);
+  env->MakeFile(At(u"rooted.ctb"), "x");
+  EXPECT_TRUE(env->Files().FileExists(dir.substr(2) + u"\\rooted.ctb"));
+}
+
+TEST_F(FilesContract, CopyNeverReplacesAnExistingFile) {
+  env->MakeFile(At(u"Hv_mono.ctb"), "new table");
+  env->MakeFile(At(u"existing.ctb"), "user's table");
+  EXPECT_FALSE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"existing.ctb"), true));
+  EXPECT_EQ(env->Read(At(u"existing.ctb")), "user's table");
+  EXPECT_TRUE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"copy.ctb"), true));
+  EXPECT_EQ(env->Read(At(u"copy.ctb")), "new table");
+  EXPECT_FALSE(env->Files().CopyFile(At(u"absent.ctb"), At(u"absent copy.ctb"), true));
+  EXPECT_FALSE(env->Files().FileExists(At(u"absent copy.ctb")));
+  EXPECT_FALSE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"no folder\\x.ctb"), true));
+}
+
+}  // namespace
+}  // namespace halvane::test

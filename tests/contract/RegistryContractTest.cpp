@@ -1,0 +1,215 @@
+// TRegistry over a backend, against the registry that backend reaches.
+#include <gtest/gtest.h>
+
+#include "tests/contract/ContractEnv.h"
+
+namespace halvane::test {
+namespace {
+
+std::vector<std::uint8_t> Utf16(std::u16string_view text, bool terminated) {
+  std::vector<std::uint8_t> data = EncodeRegistryString(text);
+  if (!terminated)
+    data.resize(data.size() - 2);
+  return data;
+}
+
+class RegistryContract : public ::testing::Test {
+ protected:
+  RegistryContract() : env(MakeRegistryContractEnv()), scratch(env->Scratch()) {}
+  std::u16string Rooted(std::u16string_view below = u"") const {
+    std::u16string path = u"\\" + scratch;
+    if (!below.empty())
+      path += u"\\" + std::u16string(below);
+    return path;
+  }
+  std::u16string Physical(std::u16string_view below = u"") const { return Rooted(below).substr(1); }
+
+  std::unique_ptr<RegistryContractEnv> env;
+  std::u16string scratch;
+};
+
+TEST_F(RegistryContract, OpenKeyReadOnlyOfMissingKeyFailsAndCreatesNothing) {
+  TRegistry reg(env->Backend());
+  EXPECT_FALSE(reg.OpenKeyReadOnly(Rooted(u"missing")));
+  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_FALSE(reg.OpenKey(Rooted(u"missing"), false));
+  EXPECT_FALSE(env->KeyExists(RootKey::CurrentUser, Physical(u"missing")));
+}
+
+TEST_F(RegistryContract, OpenKeyWithCreationMakesEveryMissingKeyAbove) {
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKey(Rooted(u"a\\b\\c"), true));
+  EXPECT_TRUE(reg.HasCurrentKey());
+  reg.CloseKey();
+  EXPECT_TRUE(env->KeyExists(RootKey::CurrentUser, Physical(u"a")));
+  EXPECT_TRUE(env->KeyExists(RootKey::CurrentUser, Physical(u"a\\b\\c")));
+}
+
+TEST_F(RegistryContract, WriteStringStoresTextAndTerminator) {
+  struct Case {
+    std::u16string text;
+  } cases[] = {
+      {u"C:\\Program Files\\Autodesk\\AutoCAD 2023\\acad.exe"}, {u""}, {u"図面 \U0001F3E0"}};
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKey(Rooted(), true));
+  for (const Case& c : cases) {
+    reg.WriteString(u"Value", c.text);
+    const std::optional<RawValue> stored =
+        env->GetValue(RootKey::CurrentUser, Physical(), u"Value");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->type, kRegSz);
+    EXPECT_EQ(stored->data.size(), (c.text.size() + 1) * 2);
+    EXPECT_EQ(stored->data, EncodeRegistryString(c.text));
+    EXPECT_EQ(reg.ReadString(u"Value"), c.text);
+  }
+}
+
+TEST_F(RegistryContract, WriteStringReplacesValueOfAnotherType) {
+  env->PutValue(RootKey::CurrentUser, Physical(), u"AcadPath", kRegDword, {1, 0, 0, 0});
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKey(Rooted(), false));
+  reg.WriteString(u"AcadPath", u"C:\\x\\acad.exe");
+  const std::optional<RawValue> stored =
+      env->GetValue(RootKey::CurrentUser, Physical(), u"AcadPath");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->type, kRegSz);
+  EXPECT_EQ(reg.ReadString(u"acadpath"), u"C:\\x\\acad.exe");
+}
+
+TEST_F(RegistryContract, ReadStringDecodesStringTypesAndRefusesOthers) {
+  struct Case {
+    const char* label;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+    std::u16string expected;
+    bool raises;
+  };
+  std::vector<std::uint8_t> odd = Utf16(u"abc", false);
+  odd.push_back('d');
+  std::vector<std::uint8_t> inner_zero = Utf16(u"before", false);
+  inner_zero.insert(inner_zero.end(), {0, 0, 'x', 0, 0, 0});
+  const std::u16string big(512 * 1024 - 1, u'A');
+  const Case cases[] = {
+      {"sz", kRegSz, Utf16(u"C:\\AutoCAD", true), u"C:\\AutoCAD", false},
+      {"sz without terminator", kRegSz, Utf16(u"C:\\AutoCAD", false), u"C:\\AutoCAD", false},
+      {"sz with odd byte count", kRegSz, odd, u"abc", false},
+      {"sz with a zero inside", kRegSz, inner_zero, u"before", false},
+      {"expand sz stays unexpanded", kRegExpandSz, Utf16(u"%ProgramFiles%\\AutoCAD", true),
+       u"%ProgramFiles%\\AutoCAD", false},
+      {"outside the basic plane", kRegSz, Utf16(u"\U00020BB7\\acad.exe", true),
+       u"\U00020BB7\\acad.exe", false},
+      {"one mebibyte", kRegSz, Utf16(big, true), big, false},
+      {"empty sz", kRegSz, {}, u"", false},
+      {"empty dword", kRegDword, {}, u"", false},
+      {"empty binary", kRegBinary, {}, u"", false},
+      {"empty none", kRegNone, {}, u"", false},
+      {"dword", kRegDword, {6, 0, 0, 0}, u"", true},
+      {"qword", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8}, u"", true},
+      {"binary of odd length", kRegBinary, {1, 2, 3}, u"", true},
+      {"multi sz", kRegMultiSz, Utf16(u"a", true), u"", true},
+      {"none with data", kRegNone, {1, 0}, u"", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    env->PutValue(RootKey::CurrentUser, Physical(), u"V", c.type, c.data);
+    TRegistry reg(env->Backend());
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted()));
+    if (c.raises) {
+      try {
+        reg.ReadString(u"V");
+        ADD_FAILURE() << "no error raised";
+      } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.Message(), u"'V' のデータ型が不正です");
+      }
+    } else {
+      EXPECT_EQ(reg.ReadString(u"V"), c.expected);
+    }
+  }
+}
+
+TEST_F(RegistryContract, MissingValueAndMissingKeyReadAsEmpty) {
+  TRegistry reg(env->Backend());
+  EXPECT_EQ(reg.ReadString(u"AcadPath"), u"");
+  ASSERT_TRUE(reg.OpenKey(Rooted(), true));
+  EXPECT_EQ(reg.ReadString(u"AcadPath"), u"");
+}
+
+TEST_F(RegistryContract, ReadOnlyKeyOpensOnlyForReading) {
+  env->PutValue(RootKey::CurrentUser, Physical(u"locked"), u"CurVer", kRegSz,
+                Utf16(u"ACAD-6101:411", true));
+  env->MakeReadOnly(RootKey::CurrentUser, Physical(u"locked"));
+  TRegistry reg(env->Backend());
+  EXPECT_FALSE(reg.OpenKey(Rooted(u"locked"), false));
+  EXPECT_FALSE(reg.OpenKey(Rooted(u"locked"), true));
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"locked")));
+  EXPECT_EQ(reg.ReadString(u"CurVer"), u"ACAD-6101:411");
+  try {
+    reg.WriteString(u"CurVer", u"x");
+    ADD_FAILURE() << "no error raised";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ(e.Message(), u"'CurVer' の設定に失敗しました");
+  }
+}
+
+TEST_F(RegistryContract, WriteWithoutOpenKeyRaisesAndCloseKeyIsIdempotent) {
+  TRegistry reg(env->Backend());
+  reg.CloseKey();
+  reg.CloseKey();
+  try {
+    reg.WriteString(u"LibPath", u"C:\\Halvane");
+    ADD_FAILURE() << "no error raised";
+  } catch (const ERegistryException& e) {
+    EXPECT_EQ(e.Message(), u"'LibPath' の設定に失敗しました");
+  }
+  ASSERT_TRUE(reg.OpenKey(Rooted(), true));
+  reg.CloseKey();
+  reg.CloseKey();
+  EXPECT_FALSE(reg.HasCurrentKey());
+}
+
+TEST_F(RegistryContract, PathWithoutLeadingBackslashIsBelowTheOpenKey) {
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKey(Rooted(), true));
+  ASSERT_TRUE(reg.OpenKey(u"child", true));
+  reg.WriteString(u"V", u"below");
+  EXPECT_EQ(env->GetValue(RootKey::CurrentUser, Physical(u"child"), u"V")->data,
+            EncodeRegistryString(u"below"));
+  // A failed open leaves the current key as it was.
+  EXPECT_FALSE(reg.OpenKeyReadOnly(u"nothing"));
+  EXPECT_EQ(reg.ReadString(u"V"), u"below");
+}
+
+TEST_F(RegistryContract, NamesIgnoreLetterCase) {
+  env->PutValue(RootKey::CurrentUser, Physical(u"Fenwright"), u"AcadPath", kRegSz,
+                Utf16(u"C:\\a\\acad.exe", true));
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"FENWRIGHT")));
+  EXPECT_EQ(reg.ReadString(u"ACADPATH"), u"C:\\a\\acad.exe");
+}
+
+TEST_F(RegistryContract, ChangingTheRootClosesTheKey) {
+  TRegistry reg(env->Backend());
+  ASSERT_TRUE(reg.OpenKey(Rooted(), true));
+  reg.SetRootKey(RootKey::CurrentUser);
+  EXPECT_TRUE(reg.HasCurrentKey());
+  reg.SetRootKey(RootKey::LocalMachine);
+  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_EQ(reg.Access(), kKeyAllAccess);
+  EXPECT_TRUE(reg.LazyWrite());
+}
+
+TEST_F(RegistryContract, MachineKeyOfTheSixtyFourBitViewNeedsThatView) {
+  env->PutValue(RootKey::LocalMachine, Physical(u"R24.2\\ACAD-6101:411"), u"AcadLocation", kRegSz,
+                Utf16(u"C:\\Program Files\\Autodesk\\AutoCAD 2023", true), /*view64=*/true);
+  TRegistry process_view(env->Backend());
+  process_view.SetRootKey(RootKey::LocalMachine);
+  EXPECT_FALSE(process_view.OpenKeyReadOnly(Rooted(u"R24.2\\ACAD-6101:411")));
+
+  TRegistry native_view(env->Backend(), kKeyWow64_64Key);
+  native_view.SetRootKey(RootKey::LocalMachine);
+  ASSERT_TRUE(native_view.OpenKeyReadOnly(Rooted(u"R24.2\\ACAD-6101:411")));
+  EXPECT_EQ(native_view.ReadString(u"AcadLocation"), u"C:\\Program Files\\Autodesk\\AutoCAD 2023");
+}
+
+}  // namespace
+}  // namespace halvane::test

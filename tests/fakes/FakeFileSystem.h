@@ -1,0 +1,58 @@
+// An in-memory file system with Windows path rules: case-insensitive names,
+// "\" separators, drive-relative rooted paths, links that are followed.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/Files.h"
+#include "tests/fakes/EventLog.h"
+
+namespace halvane::test {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  explicit FakeFileSystem(EventLog* log = nullptr) : log_(log) {}
+
+  bool FileExists(std::u16string_view name) override;
+  bool CopyFile(std::u16string_view source,
+                std::u16string_view target,
+                bool fail_if_exists) override;
+  std::u16string CurrentDirectory() override { return current_directory; }
+  std::u16string SpecialFolderPath(int csidl) override;
+  std::u16string CommandLine() override { return command_line; }
+
+  // Set-up. Adding a file or folder adds the folders above it.
+  void AddFolder(std::u16string_view path);
+  void AddFile(std::u16string_view path, std::string contents = "");
+  void AddLink(std::u16string_view path, std::u16string_view target);
+  // Another program holds the file open without sharing.
+  void Lock(std::u16string_view path);
+  std::optional<std::string> Contents(std::u16string_view path) const;
+  bool IsFolder(std::u16string_view path) const;
+
+  std::u16string current_directory = u"C:\\Halvane";
+  std::u16string command_line = u"\"C:\\Halvane\\Halvane2023.exe\"";
+  std::map<int, std::u16string> special_folders;
+  std::function<bool(std::u16string_view target)> fail_copy;
+  int copies = 0;
+  int probes = 0;
+
+ private:
+  enum class Kind { kFile, kFolder, kLink };
+  struct Entry {
+    Kind kind = Kind::kFile;
+    std::string contents;
+    std::u16string target;
+    bool locked = false;
+  };
+  std::u16string Key(std::u16string_view path) const;
+  const Entry* Resolve(std::u16string_view path) const;
+
+  EventLog* log_;
+  std::map<std::u16string, Entry> entries_;
+};
+
+}  // namespace halvane::test

@@ -1,0 +1,149 @@
+// Fakes of the shell, the application window and the main window's view,
+// recording into one EventLog, and a bundle of all fakes for the tests of
+// the launcher's logic.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "launcher/LauncherView.h"
+#include "platform/Application.h"
+#include "platform/Shell.h"
+#include "tests/fakes/EventLog.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/Text.h"
+
+namespace halvane::test {
+
+class FakeShell : public Shell {
+ public:
+  explicit FakeShell(EventLog& log) : log_(log) {}
+
+  class FakeProcess : public Process {
+   public:
+    explicit FakeProcess(int& open) : open_(open) { ++open_; }
+    ~FakeProcess() override { --open_; }
+
+   private:
+    int& open_;
+  };
+
+  bool Execute(const ShellExecuteRequest& request, ProcessInformation& info) override {
+    log_.Add("exec " + Utf8(request.verb) + "|" + Utf8(request.file) + "|" +
+             Utf8(request.parameters) + "|" + std::to_string(request.show));
+    last_request_owner = request.owner;
+    if (fail_with) {
+      last_error_ = *fail_with;
+      return false;
+    }
+    info.hProcess = std::make_unique<FakeProcess>(open_processes);
+    info.dwProcessId = 4242;
+    return true;
+  }
+  std::uint32_t LastError() override { return last_error_; }
+  void GetStartupInfo(StartupInfo& info) override {
+    info.cb = 68;
+    log_.Add("startupinfo");
+  }
+  bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override {
+    log_.Add(message == NotifyIconMessage::kAdd ? "icon add" : "icon delete");
+    icon_records.push_back(data);
+    return notify_result;
+  }
+  std::uint32_t WaitForProcess(const Process* process) override {
+    log_.Add("wait");
+    waited_on.push_back(process);
+    if (during_wait)
+      during_wait();
+    if (!process)
+      return kWaitFailed;
+    return wait_result;
+  }
+  void Sleep(std::uint32_t milliseconds) override {
+    log_.Add("sleep " + std::to_string(milliseconds));
+  }
+
+  std::optional<std::uint32_t> fail_with;
+  std::uint32_t wait_result = kWaitObject0;
+  bool notify_result = true;
+  std::function<void()> during_wait;
+  std::vector<NotifyIconData> icon_records;
+  std::vector<const Process*> waited_on;
+  WindowHandle last_request_owner = 0;
+  int open_processes = 0;
+
+ private:
+  EventLog& log_;
+  std::uint32_t last_error_ = 0;
+};
+
+class FakeApplication : public Application {
+ public:
+  explicit FakeApplication(EventLog& log) : log_(log) {}
+  void ShowApplicationWindow(int command) override { log_.Add("app " + std::to_string(command)); }
+  void ProcessMessages() override { log_.Add("process messages"); }
+  void Terminate() override { log_.Add("terminate"); }
+  IconHandle Icon() override { return 0x5150; }
+  void MessageBox(std::u16string_view text) override { log_.Add("messagebox " + Utf8(text)); }
+  void ShowError(std::u16string_view message) override {
+    log_.Add("error " + Utf8(ErrorReportText(message)));
+  }
+
+ private:
+  EventLog& log_;
+};
+
+class RecordingView : public LauncherView {
+ public:
+  explicit RecordingView(EventLog& log) : log_(log) {}
+
+  void SetEdit4Text(std::u16string_view text) override {
+    edit4 = text;
+    log_.Add("edit4 " + Utf8(text));
+  }
+  void SetEnabled(ViewControl control, bool enabled) override {
+    this->enabled[static_cast<int>(control)] = enabled;
+    static const char* const names[] = {"Button1", "Button2", "Button3", "Edit4"};
+    log_.Add(std::string(enabled ? "enable " : "disable ") + names[static_cast<int>(control)]);
+  }
+  void SetPanel1Text(std::u16string_view text) override {
+    panel1 = text;
+    log_.Add("panel1 " + Utf8(text));
+  }
+  void PressButton1() override {
+    log_.Add("press Button1");
+    if (on_press_button1)
+      on_press_button1();
+  }
+  std::optional<std::u16string> ExecuteOpenDialog1() override {
+    log_.Add("dialog");
+    if (dialog_results.empty())
+      return std::nullopt;
+    auto result = dialog_results.front();
+    dialog_results.pop_front();
+    return result;
+  }
+  WindowHandle Handle() override { return 0x1010; }
+  void Close() override { log_.Add("close"); }
+  void CreateSplash() override { log_.Add("splash create"); }
+  void ShowSplash() override { log_.Add("splash show"); }
+  void RepaintSplash() override { log_.Add("splash repaint"); }
+  void ReleaseSplash() override { log_.Add("splash release"); }
+
+  bool Enabled(ViewControl control) const { return enabled[static_cast<int>(control)]; }
+
+  std::u16string edit4;
+  std::u16string panel1;
+  bool enabled[4] = {true, true, true, true};
+  std::deque<std::optional<std::u16string>> dialog_results;
+  std::function<void()> on_press_button1;
+
+ private:
+  EventLog& log_;
+};
+
+}  // namespace halvane::test

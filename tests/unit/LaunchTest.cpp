@@ -1,0 +1,141 @@
+// The launch, the notification icon and the wait.
+#include <gtest/gtest.h>
+
+#include "tests/unit/LauncherFixture.h"
+
+namespace halvane::test {
+namespace {
+
+class LaunchTest : public LauncherTest {
+ protected:
+  void Launch(std::u16string_view path = u"C:\\AutoCAD\\acad.exe") {
+    StorePath(path);
+    FormCreate();
+  }
+  std::vector<std::string> From(const std::string& first) const {
+    const long at = log.IndexOf(first);
+    if (at < 0)
+      return {};
+    return {log.entries.begin() + at, log.entries.end()};
+  }
+};
+
+TEST_F(LaunchTest, StepsRunInOrder) {
+  Launch();
+  EXPECT_EQ(
+      From("press Button1"),
+      (std::vector<std::string>{
+          "press Button1", "startupinfo", "exec open|C:\\AutoCAD\\acad.exe| /t Halvane.dwt|5",
+          "icon add", "disable Button3", "app 2", "app 0", "process messages", "wait", "sleep 1000",
+          "panel1 実行終了", "icon delete", "app 1", "enable Button3", "terminate"}));
+  EXPECT_EQ(shell.last_request_owner, view.Handle());
+  ASSERT_EQ(shell.waited_on.size(), 1u);
+  EXPECT_NE(shell.waited_on[0], nullptr);
+}
+
+TEST_F(LaunchTest, IconRecordIsFilledAsWindowsExpects) {
+  Launch();
+  ASSERT_EQ(shell.icon_records.size(), 2u);
+  const NotifyIconData& added = shell.icon_records[0];
+  EXPECT_EQ(added.cbSize, 956u);
+  EXPECT_EQ(added.hWnd, view.Handle());
+  EXPECT_EQ(added.uID, 1u);
+  EXPECT_EQ(added.uFlags, 7u);
+  EXPECT_EQ(added.uCallbackMessage, 1124u);
+  EXPECT_EQ(added.hIcon, app.Icon());
+  EXPECT_EQ(std::u16string(added.szTip), u"Halvane2023 実行中");
+  for (std::size_t i = kIconTip.size(); i < kTipLength; ++i)
+    EXPECT_EQ(added.szTip[i], u'\0');
+  const NotifyIconData& removed = shell.icon_records[1];
+  EXPECT_EQ(removed.hWnd, added.hWnd);
+  EXPECT_EQ(removed.uID, added.uID);
+}
+
+TEST_F(LaunchTest, ArgumentsAreForwarded) {
+  files.command_line = u"\"C:\\Halvane\\Halvane2023.exe\" \"D:\\My Drawings\\a.dwg\" b.dwg";
+  Launch();
+  EXPECT_TRUE(log.Has("exec open|C:\\AutoCAD\\acad.exe| \"b.dwg\" \"D:\\My Drawings\\a.dwg\"|5"));
+}
+
+TEST_F(LaunchTest, FailedStartIsReportedOnceAndTheLauncherEnds) {
+  shell.fail_with = 1155;
+  Launch(u"C:\\Gone\\acad.exe");
+  EXPECT_EQ(log.Count("messagebox 実行できません (1155)"), 1);
+  EXPECT_LT(log.IndexOf("messagebox 実行できません (1155)"), log.IndexOf("icon add"));
+  ASSERT_EQ(shell.waited_on.size(), 1u);
+  EXPECT_EQ(shell.waited_on[0], nullptr);
+  EXPECT_EQ(view.panel1, u"");
+  EXPECT_TRUE(log.Has("icon delete"));
+  EXPECT_EQ(log.entries.back(), "terminate");
+}
+
+TEST_F(LaunchTest, LastErrorIsWrittenInDecimalWithoutSign) {
+  shell.fail_with = 0xFFFFFFF0u;
+  Launch();
+  EXPECT_TRUE(log.Has("messagebox 実行できません (4294967280)"));
+}
+
+TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
+  for (const std::uint32_t result : {kWaitFailed, kWaitQuit}) {
+    EventLog fresh;
+    log = fresh;
+    view.panel1.clear();
+    shell.wait_result = result;
+    form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
+    Launch();
+    EXPECT_EQ(view.panel1, u"");
+    EXPECT_EQ(From("sleep 1000"), (std::vector<std::string>{"sleep 1000", "icon delete", "app 1",
+                                                            "enable Button3", "terminate"}));
+  }
+}
+
+TEST_F(LaunchTest, SecondPressWhileWaitingStartsNothing) {
+  shell.during_wait = [this] { view.PressButton1(); };
+  Launch();
+  EXPECT_EQ(log.Count("startupinfo"), 1);
+  EXPECT_EQ(shell.waited_on.size(), 1u);
+}
+
+TEST_F(LaunchTest, IconClickRestoresTheWindow) {
+  shell.during_wait = [this] {
+    form->ICONMessage(TMessage{kIconCallbackMessage, 1, 0x0202, 0});  // button up: ignored
+    log.Add("-- click");
+    form->ICONMessage(TMessage{kIconCallbackMessage, 1, 0x0201, 0});
+  };
+  Launch();
+  const std::vector<std::string> after = From("-- click");
+  ASSERT_GE(after.size(), 4u);
+  EXPECT_EQ(after[1], "icon delete");
+  EXPECT_EQ(after[2], "app 1");
+  EXPECT_EQ(after[3], "sleep 1000");
+  EXPECT_EQ(log.IndexOf("-- click") - 1, log.IndexOf("wait"));
+}
+
+TEST_F(LaunchTest, IconIsAddedAgainWhenTheTaskbarReturns) {
+  shell.during_wait = [this] { form->TaskbarCreated(); };
+  Launch();
+  EXPECT_EQ(log.Count("icon add"), 2);
+  const std::size_t before = log.entries.size();
+  form->TaskbarCreated();
+  EXPECT_EQ(log.entries.size(), before) << "no icon after the launch has ended";
+}
+
+TEST_F(LaunchTest, ProcessHandleIsClosedWithTheLauncher) {
+  Launch();
+  EXPECT_EQ(shell.open_processes, 1);
+  form.reset();
+  EXPECT_EQ(shell.open_processes, 0);
+}
+
+TEST_F(LaunchTest, TypedPathIsNotWhatStarts) {
+  files.AddFile(u"D:\\Picked\\setup.exe");
+  view.dialog_results.push_back(u"D:\\Picked\\setup.exe");
+  FormCreate();
+  Run(&TForm1::Button2Click);
+  view.SetEdit4Text(u"C:\\typed\\other.exe");
+  view.PressButton1();
+  EXPECT_TRUE(log.Has("exec open|D:\\Picked\\acad.exe| /t Halvane.dwt|5"));
+}
+
+}  // namespace
+}  // namespace halvane::test

@@ -1,0 +1,64 @@
+// The launcher's logic over the fakes: one TForm1 with a recording view.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "launcher/EventDispatch.h"
+#include "launcher/Form1.h"
+#include "tests/fakes/FakePlatform.h"
+
+namespace halvane::test {
+
+inline constexpr std::u16string_view kAppData = u"C:\\Users\\ken\\AppData\\Roaming";
+inline constexpr std::u16string_view kInstall = u"C:\\Halvane";
+inline constexpr std::u16string_view kUserKeyPath = u"SoftWare\\Fenwright\\Halvane2023";
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  LauncherTest() {
+    files.current_directory = std::u16string(kInstall);
+    files.special_folders[kCsidlAppData] = std::u16string(kAppData);
+    view.on_press_button1 = [this] { Dispatch(app, [this] { form->Button1Click(); }); };
+    form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
+  }
+
+  void FormCreate() {
+    Dispatch(app, [this] { form->FormCreate(); });
+  }
+  void Run(void (TForm1::*handler)()) {
+    Dispatch(app, [this, handler] { (form.get()->*handler)(); });
+  }
+
+  std::u16string PlotStyles() const {
+    return std::u16string(kAppData) + std::u16string(kPlotStylesBelowAppData);
+  }
+  // The add-on's tables in the installation folder, and AutoCAD's own table.
+  void InstallTables(std::u16string_view folder = kInstall) {
+    for (const char16_t* name : {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"}) {
+      files.AddFile(std::u16string(folder) + u"\\Plot Styles\\" + name, "add-on " + Utf8(name));
+    }
+  }
+  void AutoCadProfile(std::u16string_view plot_styles) {
+    files.AddFile(std::u16string(plot_styles) + u"\\acad.ctb", "autocad");
+  }
+  std::optional<std::u16string> Stored(std::u16string_view name) const {
+    const FakeRegistry::Value* value = registry.GetValue(RootKey::CurrentUser, kUserKeyPath, name);
+    if (!value)
+      return std::nullopt;
+    return DecodeRegistryString(value->data);
+  }
+  void StorePath(std::u16string_view path) {
+    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", path);
+  }
+  LauncherSnapshot State() const { return form->Snapshot(); }
+
+  EventLog log;
+  FakeRegistry registry;
+  FakeFileSystem files{&log};
+  FakeShell shell{log};
+  FakeApplication app{log};
+  RecordingView view{log};
+  std::unique_ptr<TForm1> form;
+};
+
+}  // namespace halvane::test

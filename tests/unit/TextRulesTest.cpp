@@ -1,0 +1,103 @@
+// The pure text rules: command-line splitting, the folder part of a path,
+// the error report's full stop, and AutoCAD's parameter text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "launcher/ParameterText.h"
+#include "platform/Application.h"
+#include "platform/Files.h"
+#include "tests/fakes/MicrosoftArgs.h"
+
+namespace halvane {
+namespace {
+
+TEST(CommandLine, SplitsByTheLaunchersRules) {
+  struct Case {
+    std::u16string line;
+    std::vector<std::u16string> args;  // after the program file
+  } const cases[] = {
+      {u"prog.exe", {}},
+      {u"\"C:\\Halvane 2023\\Halvane2023.exe\"", {}},
+      {u"prog a \"b c\" d", {u"a", u"b c", u"d"}},
+      {u"prog a \"\" b", {u"a", u"b"}},
+      {u"prog \"\"\"\" a", {u"a"}},
+      {u"prog \"C:\\My Drawings\\plan.dwg\"", {u"C:\\My Drawings\\plan.dwg"}},
+      {u"prog \"D:\\Drawings\\\" next", {u"D:\\Drawings\\", u"next"}},
+      {u"prog ab\"c d\"e", {u"abc de"}},
+      {u"prog \"open to the end", {u"open to the end"}},
+      {u"prog\ta\x01"
+       u"b\x1f"
+       u"c",
+       {u"a", u"b", u"c"}},
+      {u"prog   trailing   ", {u"trailing"}},
+      {u"prog \\\"x y\\\"", {u"\\x y\\"}},
+      {u"\"prog\"a b", {u"b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
+    ASSERT_EQ(ParamCount(c.line), static_cast<int>(c.args.size()));
+    for (std::size_t i = 0; i < c.args.size(); ++i) {
+      EXPECT_EQ(ParamStr(c.line, static_cast<int>(i) + 1), c.args[i]);
+    }
+    EXPECT_EQ(ParamStr(c.line, static_cast<int>(c.args.size()) + 1), u"");
+  }
+}
+
+TEST(CommandLine, ProgramFileComesFirst) {
+  EXPECT_EQ(SplitCommandLine(u"\"C:\\a b\\x.exe\" y")[0], u"C:\\a b\\x.exe");
+  EXPECT_EQ(ParamStr(u"x.exe y", -1), u"");
+}
+
+TEST(FolderPart, KeepsTheLastSeparator) {
+  EXPECT_EQ(ExtractFilePath(u"D:\\Tools\\AutoCAD\\setup.exe"), u"D:\\Tools\\AutoCAD\\");
+  EXPECT_EQ(ExtractFilePath(u"E:\\x.exe"), u"E:\\");
+  EXPECT_EQ(ExtractFilePath(u"E:x.exe"), u"E:");
+  EXPECT_EQ(ExtractFilePath(u"setup.exe"), u"");
+  EXPECT_EQ(ExtractFilePath(u""), u"");
+}
+
+TEST(ErrorReport, AddsAFullStopAfterCharactersAboveIt) {
+  EXPECT_EQ(ErrorReportText(u"'AcadPath' のデータ型が不正です"),
+            u"'AcadPath' のデータ型が不正です.");
+  EXPECT_EQ(ErrorReportText(u"Done."), u"Done.");
+  EXPECT_EQ(ErrorReportText(u"code -"), u"code -");
+  EXPECT_EQ(ErrorReportText(u"item /"), u"item /.");
+  EXPECT_EQ(ErrorReportText(u""), u"");
+}
+
+TEST(ParameterText, DefaultWithoutArgumentsElseArgumentsLastToFirst) {
+  struct Case {
+    std::u16string line;
+    std::u16string expected;
+  } const cases[] = {
+      {u"Halvane2023.exe", u" /t Halvane.dwt"},
+      {u"Halvane2023.exe \"\"", u" /t Halvane.dwt"},
+      {u"Halvane2023.exe \"C:\\My Drawings\\plan.dwg\"", u" \"C:\\My Drawings\\plan.dwg\""},
+      {u"Halvane2023.exe a.dwg b.dwg c.dwg", u" \"c.dwg\" \"b.dwg\" \"a.dwg\""},
+      {u"Halvane2023.exe \"D:\\Drawings\\\" x", u" \"x\" \"D:\\Drawings\\\\\""},
+      {u"Halvane2023.exe C:\\a\\\\\\", u" \"C:\\a\\\\\\\\\\\\\""},
+      {u"Halvane2023.exe \\\\server\\share\\p.dwg", u" \"\\\\server\\share\\p.dwg\""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildParameterText(c.line), c.expected) << std::string(c.line.begin(), c.line.end());
+  }
+}
+
+TEST(ParameterText, MicrosoftParsingGivesBackTheArgumentsLastToFirst) {
+  const std::u16string lines[] = {
+      u"L \"D:\\Drawings\\\" \"C:\\Program Files\\x.dwg\" plain",
+      u"L \\\\\\ a\\b\\ \"\\\\ \\\\\"",
+      u"L \"図面\\平面図.dwg\" \"\U0001F3E0\\\\\"",
+      u"L \"tab\there\" /t",
+  };
+  for (const std::u16string& line : lines) {
+    const std::vector<std::u16string> all = SplitCommandLine(line);
+    std::vector<std::u16string> expected(all.begin() + 1, all.end());
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(test::MicrosoftSplit(BuildParameterText(line)), expected);
+  }
+}
+
+}  // namespace
+}  // namespace halvane
