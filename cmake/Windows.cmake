@@ -1,0 +1,64 @@
+# The Windows program, its test programs, and the stand-in AutoCAD.
+enable_language(RC)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0601 WINVER=0x0601 NTDDI_VERSION=0x06010000)
+
+add_library(halvane_win32 STATIC
+  platform/win32/Win32Registry.cpp
+  platform/win32/Win32Files.cpp
+  platform/win32/Win32Shell.cpp
+  platform/win32/Win32Application.cpp
+  ui/MainWindow.cpp
+  ui/Splash.cpp
+  ui/OpenDialog.cpp
+)
+target_link_libraries(halvane_win32 PUBLIC halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+
+add_executable(Halvane2023 WIN32 Halvane2023.cpp resources/Halvane2023.rc)
+target_link_libraries(Halvane2023 PRIVATE halvane_win32)
+target_link_options(Halvane2023 PRIVATE -municode)
+set_source_files_properties(resources/Halvane2023.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/MAINICON.ico;${CMAKE_SOURCE_DIR}/resources/splash.bmp;${CMAKE_SOURCE_DIR}/resources/Halvane2023.manifest")
+
+# GoogleTest from its sources, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(target gtest gtest_main)
+  target_compile_options(${target} PRIVATE -w)
+endforeach()
+
+# A stand-in for AutoCAD 2023: records how it was started.
+add_executable(acad WIN32 tests/standin/StandInAcad.cpp)
+target_link_libraries(acad PRIVATE shell32 user32 gdi32)
+target_link_options(acad PRIVATE -municode)
+
+add_executable(wine-helper WIN32 tests/win32/WineHelper.cpp)
+target_link_libraries(wine-helper PRIVATE shell32 advapi32 user32)
+target_link_options(wine-helper PRIVATE -municode)
+
+add_executable(win32_tests
+  ${CONTRACT_TESTS}
+  tests/win32/Win32ContractEnv.cpp
+  tests/win32/Win32PlatformTest.cpp
+)
+target_link_libraries(win32_tests PRIVATE halvane_win32 gtest_main)
+add_test(NAME win32_tests COMMAND win32_tests)
+set(LINKS_DIR ${CMAKE_BINARY_DIR}/links)
+add_test(NAME host_links COMMAND sh -c "rm -rf '${LINKS_DIR}' && mkdir -p '${LINKS_DIR}/folder' && : > '${LINKS_DIR}/target.exe' && ln -s target.exe '${LINKS_DIR}/to file.exe' && ln -s folder '${LINKS_DIR}/to folder' && ln -s gone.exe '${LINKS_DIR}/dangling.exe'")
+set_tests_properties(host_links PROPERTIES FIXTURES_SETUP host_links)
+set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED host_links
+  ENVIRONMENT "HALVANE_LINKS=Z:${LINKS_DIR}")
+
+if(FALSE)
+add_executable(e2e_tests
+  tests/win32/EndToEndTest.cpp
+  tests/win32/Scenario.cpp
+)
+target_link_libraries(e2e_tests PRIVATE halvane_win32 gtest_main)
+add_dependencies(e2e_tests Halvane2023 acad)
+add_test(NAME e2e_tests COMMAND e2e_tests)
+set_tests_properties(e2e_tests PROPERTIES
+  ENVIRONMENT "HALVANE_EXE=Z:${CMAKE_BINARY_DIR}/Halvane2023.exe;HALVANE_STANDIN=Z:${CMAKE_BINARY_DIR}/acad.exe;HALVANE_SOURCE=Z:${CMAKE_SOURCE_DIR}")
+endif()

@@ -26,11 +26,11 @@ void TForm1::Button1Click() {
   launching_ = true;
 
   const std::u16string parameters = BuildParameterText(p_.files.CommandLine());
-  p_.shell.GetStartupInfo(SInfo);
+  p_.shell.ReadStartupInfo(SInfo);
 
   const ShellExecuteRequest request{view_.Handle(), u"open", ACADLocation, parameters, kSwShow};
   if (!p_.shell.Execute(request, PInfo)) {
-    p_.app.MessageBox(std::u16string(kLaunchFailed) + Decimal(p_.shell.LastError()) + u")");
+    p_.app.ShowMessage(std::u16string(kLaunchFailed) + Decimal(p_.shell.LastError()) + u")");
   }
 
   FIconData = NotifyIconData{};

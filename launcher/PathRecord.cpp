@@ -35,8 +35,8 @@ void TForm1::WriteAcadPath() {
   // Existing tables are the user's: never replaced. Failures change nothing
   // for the launch, so they are not looked at.
   for (const std::u16string_view table : {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"}) {
-    p_.files.CopyFile(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table),
-                      ACADFolder2 + u"\\" + std::u16string(table), true);
+    p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table),
+                  ACADFolder2 + u"\\" + std::u16string(table), true);
   }
 }
 

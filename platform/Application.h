@@ -25,7 +25,7 @@ class Application {
   virtual void Terminate() = 0;
   virtual IconHandle Icon() = 0;
   // A box captioned with the title, the text unchanged, OK, no icon.
-  virtual void MessageBox(std::u16string_view text) = 0;
+  virtual void ShowMessage(std::u16string_view text) = 0;
   // A box captioned with the title, the error icon, OK, and ErrorReportText.
   virtual void ShowError(std::u16string_view message) = 0;
 };

@@ -15,9 +15,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // True only for an existing file that is not a folder; links are followed.
   virtual bool FileExists(std::u16string_view name) = 0;
-  virtual bool CopyFile(std::u16string_view source,
-                        std::u16string_view target,
-                        bool fail_if_exists) = 0;
+  virtual bool Copy(std::u16string_view source,
+                    std::u16string_view target,
+                    bool fail_if_exists) = 0;
   // The process's current directory, whole, however long.
   virtual std::u16string CurrentDirectory() = 0;
   // The shell folder's full path, or empty when it cannot be resolved.

@@ -77,7 +77,7 @@ class Shell {
   // false with the thread's last error telling why.
   virtual bool Execute(const ShellExecuteRequest& request, ProcessInformation& info) = 0;
   virtual std::uint32_t LastError() = 0;
-  virtual void GetStartupInfo(StartupInfo& info) = 0;
+  virtual void ReadStartupInfo(StartupInfo& info) = 0;
   virtual bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
   // Waits without a time-out for the process to end: kWaitObject0, kWaitFailed
   // at once for no process, or kWaitQuit. Window messages keep flowing.

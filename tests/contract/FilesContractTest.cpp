@@ -66,13 +66,13 @@ TEST_F(FilesContract, RootedNameWithoutDriveIsOnTheCurrentDrive) {
 TEST_F(FilesContract, CopyNeverReplacesAnExistingFile) {
   env->MakeFile(At(u"Hv_mono.ctb"), "new table");
   env->MakeFile(At(u"existing.ctb"), "user's table");
-  EXPECT_FALSE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"existing.ctb"), true));
+  EXPECT_FALSE(env->Files().Copy(At(u"Hv_mono.ctb"), At(u"existing.ctb"), true));
   EXPECT_EQ(env->Read(At(u"existing.ctb")), "user's table");
-  EXPECT_TRUE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"copy.ctb"), true));
+  EXPECT_TRUE(env->Files().Copy(At(u"Hv_mono.ctb"), At(u"copy.ctb"), true));
   EXPECT_EQ(env->Read(At(u"copy.ctb")), "new table");
-  EXPECT_FALSE(env->Files().CopyFile(At(u"absent.ctb"), At(u"absent copy.ctb"), true));
+  EXPECT_FALSE(env->Files().Copy(At(u"absent.ctb"), At(u"absent copy.ctb"), true));
   EXPECT_FALSE(env->Files().FileExists(At(u"absent copy.ctb")));
-  EXPECT_FALSE(env->Files().CopyFile(At(u"Hv_mono.ctb"), At(u"no folder\\x.ctb"), true));
+  EXPECT_FALSE(env->Files().Copy(At(u"Hv_mono.ctb"), At(u"no folder\\x.ctb"), true));
 }
 
 }  // namespace

@@ -44,9 +44,9 @@ bool FakeFileSystem::FileExists(std::u16string_view name) {
   return entry && entry->kind == Kind::kFile;
 }
 
-bool FakeFileSystem::CopyFile(std::u16string_view source,
-                              std::u16string_view target,
-                              bool fail_if_exists) {
+bool FakeFileSystem::Copy(std::u16string_view source,
+                          std::u16string_view target,
+                          bool fail_if_exists) {
   ++copies;
   if (log_)
     log_->Add("copy " + Utf8(source) + " -> " + Utf8(target));

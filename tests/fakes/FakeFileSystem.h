@@ -17,9 +17,7 @@ class FakeFileSystem : public FileSystem {
   explicit FakeFileSystem(EventLog* log = nullptr) : log_(log) {}
 
   bool FileExists(std::u16string_view name) override;
-  bool CopyFile(std::u16string_view source,
-                std::u16string_view target,
-                bool fail_if_exists) override;
+  bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
   std::u16string CurrentDirectory() override { return current_directory; }
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }

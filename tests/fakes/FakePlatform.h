@@ -45,7 +45,7 @@ class FakeShell : public Shell {
     return true;
   }
   std::uint32_t LastError() override { return last_error_; }
-  void GetStartupInfo(StartupInfo& info) override {
+  void ReadStartupInfo(StartupInfo& info) override {
     info.cb = 68;
     log_.Add("startupinfo");
   }
@@ -88,7 +88,7 @@ class FakeApplication : public Application {
   void ProcessMessages() override { log_.Add("process messages"); }
   void Terminate() override { log_.Add("terminate"); }
   IconHandle Icon() override { return 0x5150; }
-  void MessageBox(std::u16string_view text) override { log_.Add("messagebox " + Utf8(text)); }
+  void ShowMessage(std::u16string_view text) override { log_.Add("messagebox " + Utf8(text)); }
   void ShowError(std::u16string_view message) override {
     log_.Add("error " + Utf8(ErrorReportText(message)));
   }

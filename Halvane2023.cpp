@@ -1,0 +1,31 @@
+// Halvane 2023's launcher: finds AutoCAD 2023, records it, installs the
+// add-on's plot styles, starts AutoCAD and ends when AutoCAD ends.
+#include <windows.h>
+
+#include "launcher/EventDispatch.h"
+#include "launcher/Form1.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Application.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "ui/MainWindow.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // What COM, the file dialog and the visual styles load later comes from the
+  // system folder only, never from the working folder or beside the program.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  halvane::win32::ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+  halvane::win32::Win32Application app(instance);
+  halvane::win32::Win32Registry registry;
+  halvane::win32::Win32FileSystem files(app.Window());
+  halvane::win32::Win32Shell shell(&app);
+
+  halvane::ui::MainWindow window(instance, app);
+  halvane::TForm1 form(halvane::Platform{registry, files, shell, app}, window);
+  window.Attach(form);
+  halvane::Dispatch(app, [&] { form.FormCreate(); });
+  app.Run();
+  return 0;
+}

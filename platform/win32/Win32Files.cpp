@@ -1,0 +1,69 @@
+#include "platform/win32/Win32Files.h"
+
+#include <vector>
+
+#include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
+
+namespace halvane::win32 {
+
+bool Win32FileSystem::FileExists(std::u16string_view name) {
+  if (name.empty())
+    return false;
+  const std::wstring path = Wide(name);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return false;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  // A link: what counts is its target. Asking for no access at all opens a
+  // file that another program holds without sharing.
+  UniqueFile target(CreateFileW(path.c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!target)
+    return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(target.Get(), &info))
+    return false;
+  return !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::Copy(std::u16string_view source,
+                           std::u16string_view target,
+                           bool fail_if_exists) {
+  return CopyFileW(Wide(source).c_str(), Wide(target).c_str(), fail_if_exists) != FALSE;
+}
+
+std::u16string Win32FileSystem::CurrentDirectory() {
+  // The folder may change length between the calls; ask until it fits.
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0)
+      return {};
+    if (length < buffer.size())
+      return Utf16(std::wstring_view(buffer.data(), length));
+    buffer.resize(length + 1);
+  }
+}
+
+std::u16string Win32FileSystem::SpecialFolderPath(int csidl) {
+  UniquePidl pidl;
+  if (FAILED(SHGetSpecialFolderLocation(owner_, csidl, pidl.Put())) || !pidl)
+    return {};
+  // Room for the longest path Windows has, not only MAX_PATH.
+  std::vector<wchar_t> buffer(32768);
+  if (!SHGetPathFromIDListEx(pidl.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                             GPFIDL_DEFAULT)) {
+    return {};
+  }
+  return Utf16(buffer.data());
+}
+
+std::u16string Win32FileSystem::CommandLine() {
+  return Utf16(GetCommandLineW());
+}
+
+}  // namespace halvane::win32

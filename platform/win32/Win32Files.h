@@ -1,0 +1,26 @@
+// Files, folders and the command line over kernel32 and shell32.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Files.h"
+
+namespace halvane::win32 {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  // `owner` is the window of any message the shell shows while resolving folders.
+  explicit Win32FileSystem(HWND owner = nullptr) : owner_(owner) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
+
+  bool FileExists(std::u16string_view name) override;
+  bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
+  std::u16string CurrentDirectory() override;
+  std::u16string SpecialFolderPath(int csidl) override;
+  std::u16string CommandLine() override;
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace halvane::win32

@@ -1,0 +1,145 @@
+#include "platform/win32/Win32Shell.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "platform/win32/Handles.h"
+#include "platform/win32/WideText.h"
+
+namespace halvane::win32 {
+namespace {
+
+// The launcher fills the record as a 32-bit program on Vista or later.
+#if !defined(_WIN64)
+static_assert(sizeof(NOTIFYICONDATAW) == kNotifyIconDataSize);
+#endif
+static_assert(sizeof(NotifyIconData::szTip) == sizeof(NOTIFYICONDATAW::szTip));
+
+class Win32Process : public Process {
+ public:
+  explicit Win32Process(HANDLE handle) : handle_(handle) {}
+  HANDLE Get() const { return handle_.Get(); }
+
+ private:
+  UniqueHandle handle_;
+};
+
+// What ShellExecuteEx reports in hInstApp when it sets no last error.
+DWORD ErrorFromInstApp(HINSTANCE inst_app) {
+  switch (reinterpret_cast<INT_PTR>(inst_app)) {
+    case SE_ERR_FNF:
+      return ERROR_FILE_NOT_FOUND;
+    case SE_ERR_PNF:
+      return ERROR_PATH_NOT_FOUND;
+    case SE_ERR_ACCESSDENIED:
+      return ERROR_ACCESS_DENIED;
+    case SE_ERR_OOM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_NOASSOC:
+      return ERROR_NO_ASSOCIATION;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
+
+}  // namespace
+
+HANDLE ProcessHandleOf(const Process& process) {
+  return static_cast<const Win32Process&>(process).Get();
+}
+
+bool Win32Shell::Execute(const ShellExecuteRequest& request, ProcessInformation& info) {
+  info = ProcessInformation{};
+  // The shell would open a folder window for an empty name.
+  if (request.file.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  const std::wstring verb = Wide(request.verb);
+  const std::wstring file = Wide(request.file);
+  const std::wstring parameters = Wide(request.parameters);
+  SHELLEXECUTEINFOW sei{};
+  sei.cbSize = sizeof(sei);
+  // The handle is needed for the wait; the launcher shows its own message
+  // when the start fails, so the shell must show none.
+  sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  sei.hwnd = reinterpret_cast<HWND>(request.owner);
+  sei.lpVerb = verb.c_str();
+  sei.lpFile = file.c_str();
+  sei.lpParameters = parameters.c_str();
+  sei.lpDirectory = nullptr;
+  sei.nShow = request.show;
+  if (!ShellExecuteExW(&sei)) {
+    DWORD error = GetLastError();
+    if (error == ERROR_SUCCESS)
+      error = ErrorFromInstApp(sei.hInstApp);
+    SetLastError(error);
+    return false;
+  }
+  if (sei.hProcess) {
+    info.dwProcessId = GetProcessId(sei.hProcess);
+    info.hProcess = std::make_unique<Win32Process>(sei.hProcess);
+  }
+  return true;
+}
+
+std::uint32_t Win32Shell::LastError() {
+  return GetLastError();
+}
+
+void Win32Shell::ReadStartupInfo(StartupInfo& info) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  GetStartupInfoW(&si);
+  info.cb = si.cb;
+  info.dwFlags = si.dwFlags;
+  info.wShowWindow = si.wShowWindow;
+}
+
+bool Win32Shell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = data.cbSize;
+  nid.hWnd = reinterpret_cast<HWND>(data.hWnd);
+  nid.uID = data.uID;
+  nid.uFlags = data.uFlags;
+  nid.uCallbackMessage = data.uCallbackMessage;
+  nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
+  std::memcpy(nid.szTip, data.szTip, sizeof(nid.szTip));
+  return Shell_NotifyIconW(static_cast<DWORD>(message), &nid) != FALSE;
+}
+
+std::uint32_t Win32Shell::WaitForProcess(const Process* process) {
+  if (!process || !ProcessHandleOf(*process)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return kWaitFailed;
+  }
+  const HANDLE handle = ProcessHandleOf(*process);
+  // A thread with windows must keep handling messages: broadcasts would
+  // stall other programs, and the icon's click must work while AutoCAD runs.
+  for (;;) {
+    const DWORD result =
+        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_OBJECT_0)
+      return kWaitObject0;
+    if (result != WAIT_OBJECT_0 + 1)
+      return kWaitFailed;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT)
+        return kWaitQuit;
+      if (app_) {
+        app_->HandleMessage(msg);
+      } else {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+  }
+}
+
+void Win32Shell::Sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+}  // namespace halvane::win32

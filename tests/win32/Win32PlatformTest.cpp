@@ -1,0 +1,215 @@
+// The Win32 operations that have no fake twin: folders, the command line,
+// starting and waiting for a program, the notification icon, and what the
+// fake's Microsoft-style parsing must agree with.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "launcher/ParameterText.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Shell.h"
+#include "tests/fakes/MicrosoftArgs.h"
+
+namespace halvane::win32 {
+namespace {
+
+std::wstring StandIn() {
+  wchar_t buffer[MAX_PATH];
+  GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  std::wstring path = buffer;
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"acad.exe";
+}
+
+int timer_calls = 0;
+void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) {
+  ++timer_calls;
+}
+
+class CurrentDirectoryGuard {
+ public:
+  CurrentDirectoryGuard() : saved_(Win32FileSystem().CurrentDirectory()) {}
+  ~CurrentDirectoryGuard() { SetCurrentDirectoryW(Wide(saved_).c_str()); }
+
+ private:
+  std::u16string saved_;
+};
+
+TEST(Win32Folders, CurrentDirectoryKeepsTheBackslashOnlyAtARoot) {
+  CurrentDirectoryGuard guard;
+  Win32FileSystem files;
+  ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+  EXPECT_EQ(files.CurrentDirectory(), u"C:\\");
+  ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\windows\\"));
+  EXPECT_EQ(files.CurrentDirectory(), u"C:\\windows");
+}
+
+TEST(Win32Folders, LongCurrentDirectoryComesBackWhole) {
+  CurrentDirectoryGuard guard;
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  std::wstring path = std::wstring(L"\\\\?\\") + temp + L"halvane-long";
+  CreateDirectoryW(path.c_str(), nullptr);
+  for (int i = 0; i < 12; ++i) {
+    path += L"\\" + std::wstring(30, static_cast<wchar_t>(L'a' + i));
+    CreateDirectoryW(path.c_str(), nullptr);
+  }
+  if (!SetCurrentDirectoryW(path.c_str()))
+    GTEST_SKIP() << "no current folder beyond MAX_PATH here";
+  const std::u16string current = Win32FileSystem().CurrentDirectory();
+  EXPECT_GT(current.size(), 300u);
+  EXPECT_TRUE(current.ends_with(Utf16(std::wstring(30, L'l'))));
+}
+
+TEST(Win32Folders, AppDataIsAnExistingFolderWithoutTrailingBackslash) {
+  const std::u16string app_data = Win32FileSystem().SpecialFolderPath(CSIDL_APPDATA);
+  ASSERT_FALSE(app_data.empty());
+  EXPECT_NE(app_data.back(), u'\\');
+  const DWORD attributes = GetFileAttributesW(Wide(app_data).c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  wchar_t expected[MAX_PATH];
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, expected), S_OK);
+  EXPECT_EQ(app_data, Utf16(expected));
+}
+
+// Wine follows the links of the host's file system; the test's set-up makes
+// them (HALVANE_LINKS), since Wine cannot make links itself.
+TEST(Win32Files, FileExistsFollowsHostLinks) {
+  wchar_t folder[MAX_PATH];
+  if (!GetEnvironmentVariableW(L"HALVANE_LINKS", folder, MAX_PATH)) {
+    GTEST_SKIP() << "no host links prepared";
+  }
+  Win32FileSystem files;
+  const std::u16string base = Utf16(folder);
+  EXPECT_TRUE(files.FileExists(base + u"\\target.exe"));
+  EXPECT_TRUE(files.FileExists(base + u"\\to file.exe"));
+  EXPECT_FALSE(files.FileExists(base + u"\\to folder"));
+  EXPECT_FALSE(files.FileExists(base + u"\\dangling.exe"));
+}
+
+TEST(Win32Folders, UnresolvableSpecialFolderIsEmpty) {
+  EXPECT_EQ(Win32FileSystem().SpecialFolderPath(0x7F), u"");
+}
+
+TEST(Win32CommandLine, IsTheProcesssOwn) {
+  EXPECT_EQ(Win32FileSystem().CommandLine(), Utf16(GetCommandLineW()));
+}
+
+// The fake parser that the native tests use must split as Windows does.
+TEST(Win32CommandLine, MicrosoftSplittingAgreesWithWindows) {
+  const std::u16string parameter_texts[] = {
+      BuildParameterText(u"L \"D:\\Drawings\\\" \"C:\\Program Files\\x.dwg\" plain"),
+      BuildParameterText(u"L \\\\\\ a\\b\\ \"\\\\ \\\\\""),
+      BuildParameterText(u"L \"図面\\平面図.dwg\""),
+      u" a\\\\\\\"b \"c d\" e\\\\\"f g\"",
+  };
+  for (const std::u16string& text : parameter_texts) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(Wide(u"prog.exe" + text).c_str(), &argc);
+    ASSERT_NE(argv, nullptr);
+    std::vector<std::u16string> windows;
+    for (int i = 1; i < argc; ++i)
+      windows.push_back(Utf16(argv[i]));
+    LocalFree(argv);
+    EXPECT_EQ(test::MicrosoftSplit(text), windows);
+  }
+}
+
+TEST(Win32Shell, FailedStartsGiveTheLastError) {
+  struct Case {
+    std::u16string file;
+    DWORD error;
+  } const cases[] = {
+      {u"", ERROR_FILE_NOT_FOUND},
+      {u"C:\\no such folder\\acad.exe", ERROR_PATH_NOT_FOUND},
+      {u"C:\\windows\\no such acad.exe", ERROR_FILE_NOT_FOUND},
+  };
+  Win32Shell shell;
+  for (const Case& c : cases) {
+    ProcessInformation info;
+    EXPECT_FALSE(shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow}, info));
+    const std::uint32_t error = shell.LastError();
+    // Windows says "path not found" where Wine says "file not found".
+    if (c.error == ERROR_PATH_NOT_FOUND) {
+      EXPECT_TRUE(error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) << error;
+    } else {
+      EXPECT_EQ(error, c.error);
+    }
+    EXPECT_EQ(info.hProcess, nullptr);
+    EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitFailed);
+  }
+}
+
+TEST(Win32Shell, StartedProgramIsWaitedFor) {
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.3");
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring record = std::wstring(temp) + L"halvane-shell-record.txt";
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
+  Win32Shell shell;
+  ProcessInformation info;
+  const std::u16string file = Utf16(StandIn());
+  ASSERT_TRUE(shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow}, info)) << shell.LastError();
+  ASSERT_NE(info.hProcess, nullptr);
+  EXPECT_NE(info.dwProcessId, 0u);
+  const DWORD started = GetTickCount();
+  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitObject0);
+  EXPECT_GE(GetTickCount() - started, 200u);
+  DWORD code = 1;
+  GetExitCodeProcess(ProcessHandleOf(*info.hProcess), &code);
+  EXPECT_EQ(code, 0u);
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", nullptr);
+  DeleteFileW(record.c_str());
+}
+
+TEST(Win32Shell, QuitRequestEndsTheWaitAndTheProgramRunsOn) {
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"5");
+  Win32Shell shell;
+  ProcessInformation info;
+  ASSERT_TRUE(shell.Execute({0, u"open", Utf16(StandIn()), u"", kSwShow}, info));
+  PostQuitMessage(0);
+  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitQuit);
+  const HANDLE process = ProcessHandleOf(*info.hProcess);
+  EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  TerminateProcess(process, 0);
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
+}
+
+TEST(Win32Shell, MessagesAreHandledWhileWaiting) {
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.5");
+  Win32Shell shell;
+  ProcessInformation info;
+  ASSERT_TRUE(shell.Execute({0, u"open", Utf16(StandIn()), u"", kSwShow}, info));
+  timer_calls = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
+  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitObject0);
+  KillTimer(nullptr, timer);
+  EXPECT_GE(timer_calls, 3);
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
+}
+
+TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
+  HWND window = CreateWindowW(L"STATIC", L"icon owner", 0, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  NotifyIconData data;
+  data.cbSize = kNotifyIconDataSize;
+  data.hWnd = reinterpret_cast<WindowHandle>(window);
+  data.uID = 1;
+  data.uFlags = kNifMessage | kNifIcon | kNifTip;
+  data.uCallbackMessage = 1124;
+  data.hIcon = reinterpret_cast<IconHandle>(LoadIconW(nullptr, IDI_APPLICATION));
+  std::u16string_view(u"Halvane2023 実行中").copy(data.szTip, kTipLength - 1);
+  Win32Shell shell;
+  EXPECT_TRUE(shell.NotifyIcon(NotifyIconMessage::kAdd, data));
+  EXPECT_TRUE(shell.NotifyIcon(NotifyIconMessage::kDelete, data));
+  EXPECT_FALSE(shell.NotifyIcon(NotifyIconMessage::kDelete, data));
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace halvane::win32

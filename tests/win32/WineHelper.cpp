@@ -1,0 +1,114 @@
+// Prepares and holds the Wine session that the Windows tests and the demo
+// run in. A 32-bit program, so what it writes lands where the launcher, a
+// 32-bit program too, reads it.
+//   prefix       map the Japanese UI font and choose Wine's virtual desktop
+//   keep         hold a window open on the desktop until "stop" is run
+//   stop         end "keep"
+//   reg-set ROOT KEY NAME TEXT [64]   write a string value (for scripts)
+//   reg-delete ROOT KEY               remove a key and everything below it
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+constexpr wchar_t kStopEvent[] = L"HalvaneTestDesktopStop";
+
+void SetString(HKEY root,
+               const wchar_t* key,
+               const wchar_t* name,
+               const std::wstring& value,
+               REGSAM view) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &handle, nullptr) ==
+      ERROR_SUCCESS) {
+    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+  }
+}
+
+void PreparePrefix() {
+  // Both views, since Wine keeps a separate HKCU\Software for 32-bit programs.
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    for (const wchar_t* face :
+         {L"ＭＳ Ｐゴシック", L"MS PGothic", L"ＭＳ ゴシック", L"MS UI Gothic"}) {
+      SetString(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", face, L"IPAPGothic",
+                view);
+    }
+    SetString(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer", L"Desktop", L"shell", view);
+    SetString(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", L"shell", L"1280x800",
+              view);
+  }
+}
+
+LRESULT CALLBACK KeeperProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+int Keep(HINSTANCE instance) {
+  HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, kStopEvent);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = KeeperProc;
+  wc.hInstance = instance;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = L"HalvaneTestDesktop";
+  RegisterClassW(&wc);
+  // Small and out of the way, at the bottom right above the taskbar.
+  HWND window =
+      CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"HalvaneTestDesktop", L"test session",
+                      WS_POPUP | WS_VISIBLE, 1270, 700, 8, 8, nullptr, nullptr, instance, nullptr);
+  for (;;) {
+    const DWORD r = MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT);
+    if (r != WAIT_OBJECT_0 + 1)
+      break;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT)
+        return 0;
+      DispatchMessageW(&msg);
+    }
+  }
+  DestroyWindow(window);
+  CloseHandle(stop);
+  return 0;
+}
+
+HKEY Root(const std::wstring& name) {
+  return name == L"HKLM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  int result = 0;
+  if (command == L"prefix") {
+    PreparePrefix();
+  } else if (command == L"keep") {
+    result = Keep(instance);
+  } else if (command == L"stop") {
+    HANDLE stop = OpenEventW(EVENT_MODIFY_STATE, FALSE, kStopEvent);
+    if (stop) {
+      SetEvent(stop);
+      CloseHandle(stop);
+    }
+  } else if (command == L"reg-set" && argc >= 6) {
+    const REGSAM view = argc >= 7 && std::wstring(argv[6]) == L"64" ? KEY_WOW64_64KEY : 0;
+    SetString(Root(argv[2]), argv[3], argv[4], argv[5], view);
+  } else if (command == L"reg-delete" && argc >= 4) {
+    result = RegDeleteTreeW(Root(argv[2]), argv[3]) == ERROR_SUCCESS ? 0 : 1;
+  } else {
+    result = 2;
+  }
+  LocalFree(argv);
+  return result;
+}

@@ -1,0 +1,90 @@
+// The main window TForm1 as a Win32 window: its controls, their fonts and
+// layout, keyboard handling, and the view operations the launcher's logic
+// uses. Every event runs through the one event dispatch.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "launcher/LauncherView.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Application.h"
+#include "ui/OpenDialog.h"
+#include "ui/Splash.h"
+
+namespace halvane {
+class TForm1;
+}
+
+namespace halvane::ui {
+
+inline constexpr int kClientWidth = 440;
+inline constexpr int kClientHeight = 301;
+inline constexpr wchar_t kMainWindowClass[] = L"TForm1";
+inline constexpr wchar_t kMainWindowCaption[] = L"Halvane 2023";
+
+// Control identifiers; IDOK and IDCANCEL are not used, so Enter and Esc
+// outside a button do nothing.
+enum ControlId : int {
+  kIdButton1 = 101,
+  kIdButton2 = 102,
+  kIdButton3 = 103,
+  kIdPanel1 = 104,
+  kIdEdit4 = 105,
+  kIdLabel1 = 106,
+  kIdLabel5 = 107,
+  kIdImage1 = 108,
+};
+
+class MainWindow : public LauncherView {
+ public:
+  MainWindow(HINSTANCE instance, win32::Win32Application& app);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  void Attach(TForm1& form) { form_ = &form; }
+  HWND Hwnd() const { return window_.Get(); }
+
+  void SetEdit4Text(std::u16string_view text) override;
+  void SetEnabled(ViewControl control, bool enabled) override;
+  void SetPanel1Text(std::u16string_view text) override;
+  void PressButton1() override;
+  std::optional<std::u16string> ExecuteOpenDialog1() override;
+  WindowHandle Handle() override;
+  void Close() override;
+  void CreateSplash() override;
+  void ShowSplash() override;
+  void RepaintSplash() override;
+  void ReleaseSplash() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  HWND Child(int id) const { return GetDlgItem(window_.Get(), id); }
+  void PlaceRightAligned(int id, int right_edge, int top);
+  void FocusFirstEnabled();
+  void DrawImage1(const DRAWITEMSTRUCT& item);
+  void DrawPanel1(const DRAWITEMSTRUCT& item);
+  void CenterOnWorkArea();
+
+  HINSTANCE instance_;
+  win32::Win32Application& app_;
+  TForm1* form_ = nullptr;
+  win32::UniqueWindow window_;
+  win32::UniqueGdiObject font_;
+  win32::UniqueGdiObject button1_font_;
+  win32::UniqueGdiObject panel_font_;
+  std::unique_ptr<TSplash> splash_;
+  TOpenDialog open_dialog_;
+  std::u16string panel_text_;
+  HWND last_focus_ = nullptr;
+  bool placed_ = false;
+  UINT taskbar_created_ = 0;
+};
+
+}  // namespace halvane::ui

@@ -1,0 +1,35 @@
+// The splash window: the splash picture, borderless, centred on the whole
+// desktop, owned by the application window.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/Handles.h"
+
+namespace halvane::ui {
+
+inline constexpr int kSplashWidth = 340;
+inline constexpr int kSplashHeight = 180;
+
+class TSplash {
+ public:
+  TSplash(HINSTANCE instance, HWND owner);
+  TSplash(const TSplash&) = delete;
+  TSplash& operator=(const TSplash&) = delete;
+  ~TSplash();
+
+  HWND Handle() const { return window_.Get(); }
+  void Show();
+  void Repaint();
+  // Posts the request to destroy the window and returns at once.
+  void Release();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void Paint();
+
+  win32::UniqueWindow window_;
+  win32::UniqueGdiObject picture_;
+};
+
+}  // namespace halvane::ui
