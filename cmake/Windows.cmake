@@ -51,7 +51,6 @@ set_tests_properties(host_links PROPERTIES FIXTURES_SETUP host_links)
 set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED host_links
   ENVIRONMENT "HALVANE_LINKS=Z:${LINKS_DIR}")
 
-if(FALSE)
 add_executable(e2e_tests
   tests/win32/EndToEndTest.cpp
   tests/win32/Scenario.cpp
@@ -60,5 +59,5 @@ target_link_libraries(e2e_tests PRIVATE halvane_win32 gtest_main)
 add_dependencies(e2e_tests Halvane2023 acad)
 add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES
-  ENVIRONMENT "HALVANE_EXE=Z:${CMAKE_BINARY_DIR}/Halvane2023.exe;HALVANE_STANDIN=Z:${CMAKE_BINARY_DIR}/acad.exe;HALVANE_SOURCE=Z:${CMAKE_SOURCE_DIR}")
-endif()
+  ENVIRONMENT "HALVANE_EXE=Z:${CMAKE_BINARY_DIR}/Halvane2023.exe;HALVANE_STANDIN=Z:${CMAKE_BINARY_DIR}/acad.exe;HALVANE_SCREENSHOTS=Z:${CMAKE_SOURCE_DIR}/build/screenshots"
+  RUN_SERIAL TRUE)

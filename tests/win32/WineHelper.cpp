@@ -60,10 +60,12 @@ int Keep(HINSTANCE instance) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"HalvaneTestDesktop";
   RegisterClassW(&wc);
-  // Small and out of the way, at the bottom right above the taskbar.
+  // Small and out of the way; owned by a hidden window, so no taskbar button.
+  HWND owner = CreateWindowExW(0, L"HalvaneTestDesktop", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, instance, nullptr);
   HWND window =
-      CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"HalvaneTestDesktop", L"test session",
-                      WS_POPUP | WS_VISIBLE, 1270, 700, 8, 8, nullptr, nullptr, instance, nullptr);
+      CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"HalvaneTestDesktop", L"Wine session",
+                      WS_POPUP | WS_VISIBLE, 1272, 0, 8, 8, owner, nullptr, instance, nullptr);
   for (;;) {
     const DWORD r = MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT);
     if (r != WAIT_OBJECT_0 + 1)
@@ -76,6 +78,7 @@ int Keep(HINSTANCE instance) {
     }
   }
   DestroyWindow(window);
+  DestroyWindow(owner);
   CloseHandle(stop);
   return 0;
 }

@@ -1,0 +1,133 @@
+// Halvane2023.exe itself under Wine, with a stand-in AutoCAD that records
+// what it was given.
+#include <gtest/gtest.h>
+
+#include "tests/win32/Scenario.h"
+
+namespace halvane::e2e {
+namespace {
+
+constexpr DWORD kTimeout = 20000;
+const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"};
+
+// Closes the stand-in's window once it shows; the moment it was closed.
+DWORD CloseStandIn(const Scenario& scenario) {
+  (void)scenario;
+  const DWORD start = GetTickCount();
+  HWND window = nullptr;
+  while (!(window = FindWindowW(L"HalvaneStandInAcad", nullptr)) &&
+         GetTickCount() - start < kTimeout) {
+    Sleep(50);
+  }
+  if (!window)
+    return 0;
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  return GetTickCount();
+}
+
+TEST(EndToEnd, FirstStartRecordsInstallsAndLaunchesWithTheTemplate) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  s.Start();
+  // While AutoCAD runs, nothing of the launcher shows.
+  ASSERT_TRUE(FindWindowW(L"HalvaneStandInAcad", nullptr) ||
+              (Sleep(3000), FindWindowW(L"HalvaneStandInAcad", nullptr)));
+  Sleep(300);
+  EXPECT_TRUE(s.VisibleWindows().empty());
+  SaveScreenshot(L"while-autocad-runs");
+  const DWORD closed = CloseStandIn(s);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const DWORD ended = GetTickCount() - closed;
+  EXPECT_GE(ended, 900u) << "the pause after AutoCAD's end";
+  EXPECT_LE(ended, 1500u) << "the launcher must end about a second after AutoCAD";
+
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), s.DefaultAcad());
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), s.Install());
+  for (const wchar_t* table : kTables) {
+    EXPECT_EQ(ReadText(s.PlotStyles() + L"\\" + table), "add-on table");
+  }
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/t", L"Halvane.dwt"}));
+  EXPECT_TRUE(record->cmdline.ends_with(L" /t Halvane.dwt"));
+  EXPECT_EQ(record->cwd, s.Install());
+}
+
+TEST(EndToEnd, LaterStartTakesTheStoredPathAndTouchesNothing) {
+  Scenario s;
+  const std::wstring acad = L"C:\\Program Files\\Stand-in AutoCAD\\acad.exe";
+  s.PlaceStandIn(acad);
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", acad);
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"LibPath", L"D:\\earlier");
+  s.Start(L"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), L"D:\\earlier");
+  for (const wchar_t* table : kTables)
+    EXPECT_FALSE(Exists(s.PlotStyles() + L"\\" + table));
+  ASSERT_TRUE(s.StandInRecord());
+}
+
+TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start(L"\"C:\\My Drawings\\plan a.dwg\" b.dwg \"D:\\Drawings\\\" \"図面\\平面.dwg\"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"図面\\平面.dwg", L"D:\\Drawings\\", L"b.dwg",
+                                                     L"C:\\My Drawings\\plan a.dwg"}));
+}
+
+TEST(EndToEnd, StoredPathThatIsGoneIsReportedAndTheLauncherEnds) {
+  Scenario s;
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", L"C:\\gone\\acad.exe");
+  s.Start();
+  HWND box = s.FindWindowOf(L"#32770", L"Halvane2023", kTimeout);
+  ASSERT_NE(box, nullptr);
+  wchar_t text[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  const std::wstring message = text;
+  EXPECT_TRUE(message == L"実行できません (2)" || message == L"実行できません (3)")
+      << "got another text";
+  SaveScreenshot(L"launch-failed");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+}
+
+TEST(EndToEnd, AutoCadIsFoundThroughItsSixtyFourBitRegistration) {
+  Scenario s;
+  const std::wstring folder = L"C:\\Autodesk Elsewhere\\AutoCAD 2023";
+  s.PlaceStandIn(folder + L"\\acad.exe");
+  RegWrite(HKEY_CURRENT_USER, L"Software\\Autodesk\\AutoCAD\\R24.2", L"CurVer", L"ACAD-6101:411");
+  RegWrite(HKEY_LOCAL_MACHINE, L"Software\\Autodesk\\AutoCAD\\R24.2\\ACAD-6101:411",
+           L"AcadLocation", folder, KEY_WOW64_64KEY);
+  s.Start(L"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), folder + L"\\acad.exe");
+  ASSERT_TRUE(s.StandInRecord());
+}
+
+TEST(EndToEnd, WithoutAutoCadTheMainWindowWaitsForTheUser) {
+  Scenario s;
+  s.Start();
+  HWND window = s.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
+  ASSERT_NE(window, nullptr);
+  Sleep(500);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 440);
+  EXPECT_EQ(client.bottom, 301);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, 101)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, 102)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, 103)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, 105)));
+  EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(window, 105)), 0);
+  SaveScreenshot(L"main-window");
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"));
+}
+
+}  // namespace
+}  // namespace halvane::e2e

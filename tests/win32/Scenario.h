@@ -1,0 +1,74 @@
+// End-to-end scenarios: a real Halvane2023.exe under Wine, with a stand-in
+// AutoCAD, a scratch installation folder, and the prefix's own registry and
+// profile, all put back afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace halvane::e2e {
+
+std::wstring Env(const wchar_t* name);
+std::wstring ToWindowsPath(std::wstring path);  // "Z:/a/b" -> "Z:\a\b"
+bool Exists(const std::wstring& path);
+void WriteText(const std::wstring& path, const std::string& contents);
+std::optional<std::string> ReadText(const std::wstring& path);
+void MakeFolders(const std::wstring& path);
+void RemoveTree(const std::wstring& path);
+
+std::optional<std::wstring> RegRead(HKEY root,
+                                    const std::wstring& key,
+                                    const std::wstring& name,
+                                    REGSAM view = 0);
+void RegWrite(HKEY root,
+              const std::wstring& key,
+              const std::wstring& name,
+              const std::wstring& value,
+              REGSAM view = 0);
+void RegDelete(HKEY root, const std::wstring& key, REGSAM view = 0);
+
+struct Record {
+  std::wstring cmdline, cwd;
+  std::vector<std::wstring> args;
+};
+
+class Scenario {
+ public:
+  Scenario();
+  ~Scenario();
+
+  const std::wstring& Install() const { return install_; }
+  const std::wstring& PlotStyles() const { return plot_styles_; }
+  std::wstring DefaultAcad() const;
+  // Puts the stand-in AutoCAD at `path`.
+  void PlaceStandIn(const std::wstring& path);
+  void RemoveStandIn(const std::wstring& path);
+
+  // Starts the launcher in the installation folder with `arguments` after its
+  // own quoted name.
+  void Start(const std::wstring& arguments = L"", double standin_seconds = 0);
+  // Waits for the launcher's end; its exit code, or nothing after `ms`.
+  std::optional<DWORD> WaitForExit(DWORD ms);
+  HANDLE Process() const { return process_; }
+  DWORD ProcessId() const { return pid_; }
+  std::optional<Record> StandInRecord() const;
+  // The launcher's visible top-level windows.
+  std::vector<HWND> VisibleWindows() const;
+  HWND FindWindowOf(const wchar_t* cls, const wchar_t* title, DWORD ms) const;
+
+ private:
+  std::wstring install_, plot_styles_, record_;
+  std::vector<std::wstring> placed_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+inline const wchar_t kLauncherKey[] = L"Software\\Fenwright\\Halvane2023";
+
+// Saves the desktop as a BMP for scripts/test to convert.
+void SaveScreenshot(const std::wstring& name);
+
+}  // namespace halvane::e2e
