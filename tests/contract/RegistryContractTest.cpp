@@ -17,9 +17,12 @@ class RegistryContract : public ::testing::Test {
  protected:
   RegistryContract() : env(MakeRegistryContractEnv()), scratch(env->Scratch()) {}
   std::u16string Rooted(std::u16string_view below = u"") const {
-    std::u16string path = u"\\" + scratch;
-    if (!below.empty())
-      path += u"\\" + std::u16string(below);
+    std::u16string path(1, u'\\');
+    path += scratch;
+    if (!below.empty()) {
+      path += u'\\';
+      path += below;
+    }
     return path;
   }
   std::u16string Physical(std::u16string_view below = u"") const { return Rooted(below).substr(1); }
