@@ -54,6 +54,7 @@ set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED host_links
 
 add_executable(e2e_tests
   tests/win32/EndToEndTest.cpp
+  tests/win32/MainWindowTest.cpp
   tests/win32/Scenario.cpp
 )
 target_link_libraries(e2e_tests PRIVATE halvane_win32 gtest_main)

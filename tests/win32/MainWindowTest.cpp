@@ -1,0 +1,297 @@
+// What a person sees and does with the main window, the splash and the file
+// dialog, driven from outside the launcher's process as a user would.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/win32/Scenario.h"
+
+namespace halvane::e2e {
+namespace {
+
+constexpr DWORD kTimeout = 20000;
+enum Id {
+  kButton1 = 101,
+  kButton2 = 102,
+  kButton3 = 103,
+  kPanel1 = 104,
+  kEdit4 = 105,
+  kLabel1 = 106,
+  kLabel5 = 107,
+  kImage1 = 108
+};
+
+std::wstring Text(HWND window) {
+  wchar_t buffer[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 2000,
+                      nullptr);
+  return buffer;
+}
+
+RECT ClientRectOf(HWND parent, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+HWND Focus(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Keys as the launcher's message loop receives them.
+void Key(HWND target, UINT vk) {
+  PostMessageW(target, WM_KEYDOWN, vk, 1);
+  PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+}
+void Char(HWND target, wchar_t c) {
+  PostMessageW(target, WM_CHAR, c, 1);
+}
+void AltChar(HWND target, wchar_t c) {
+  PostMessageW(target, WM_SYSCHAR, c, 0x20000001);
+}
+
+bool Settle(HWND window) {
+  DWORD_PTR result = 0;
+  Sleep(150);
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 3000, &result) != 0;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scenario.Start();
+    window = scenario.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Settle(window));
+  }
+  HWND Item(int id) const { return GetDlgItem(window, id); }
+  bool Running() { return !scenario.WaitForExit(600).has_value(); }
+
+  // The dialog of the AutoCAD search, and its file-name box.
+  HWND OpenDialog() {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton2, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(kButton2)));
+    return scenario.FindWindowOf(L"#32770", nullptr, kTimeout);
+  }
+  static HWND EditHolding(HWND dialog, const std::wstring& text) {
+    struct Search {
+      std::wstring text;
+      HWND found;
+    } search{text, nullptr};
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM param) -> BOOL CALLBACK {
+          auto& s = *reinterpret_cast<Search*>(param);
+          wchar_t cls[32];
+          GetClassNameW(child, cls, 32);
+          if (_wcsicmp(cls, L"Edit") == 0 && Text(child) == s.text) {
+            s.found = child;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  Scenario scenario;
+  HWND window = nullptr;
+};
+
+TEST_F(MainWindowTest, LayoutTextsAndStatesAreAsDesigned) {
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 440);
+  EXPECT_EQ(client.bottom, 301);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_EQ(GetWindow(window, GW_OWNER) != nullptr, true) << "owned by the application window";
+  wchar_t owner_title[64] = {};
+  GetWindowTextW(GetWindow(window, GW_OWNER), owner_title, 64);
+  EXPECT_STREQ(owner_title, L"Halvane2023");
+
+  struct Control {
+    int id;
+    RECT rect;  // left, top, right, bottom
+    const wchar_t* text;
+    bool tab_stop;
+  } const controls[] = {
+      {kImage1, {15, 12, 48, 45}, L"", false},
+      {kButton1, {106, 10, 432, 47}, L"Halvane 2023 を起動 (&R)", true},
+      {kPanel1, {106, 114, 429, 135}, L"", false},
+      {kButton2, {8, 227, 96, 252}, L"AutoCAD検索", true},
+      {kEdit4, {107, 229, 429, 250}, L"", true},
+      {kButton3, {296, 265, 432, 290}, L"終了 (&X)", false},
+  };
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.id);
+    const RECT r = ClientRectOf(window, Item(c.id));
+    EXPECT_EQ(r.left, c.rect.left);
+    EXPECT_EQ(r.top, c.rect.top);
+    EXPECT_EQ(r.right, c.rect.right);
+    EXPECT_EQ(r.bottom, c.rect.bottom);
+    EXPECT_EQ(Text(Item(c.id)), c.text);
+    EXPECT_EQ((GetWindowLongW(Item(c.id), GWL_STYLE) & WS_TABSTOP) != 0, c.tab_stop);
+    EXPECT_TRUE(IsWindowEnabled(Item(c.id)));
+  }
+  // The labels fit their text and keep their right edges.
+  EXPECT_EQ(ClientRectOf(window, Item(kLabel1)).right, 100);
+  EXPECT_EQ(ClientRectOf(window, Item(kLabel5)).right, 274);
+  EXPECT_EQ(Text(Item(kLabel1)), L"メッセージ ：");
+  EXPECT_GT(ClientRectOf(window, Item(kLabel1)).right - ClientRectOf(window, Item(kLabel1)).left,
+            20);
+  // Centred on the work area.
+  RECT work{}, frame{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window, &frame);
+  EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 1);
+  SaveScreenshot(L"main-window");
+}
+
+TEST_F(MainWindowTest, SplashWasReleasedOnceTheWindowShowed) {
+  EXPECT_EQ(FindWindowW(L"TSplash", nullptr), nullptr);
+}
+
+TEST_F(MainWindowTest, TabOrderSkipsTheExitButton) {
+  EXPECT_EQ(Focus(window), Item(kButton1));
+  Key(Item(kButton1), VK_TAB);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Focus(window), Item(kEdit4));
+  Key(Item(kEdit4), VK_TAB);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Focus(window), Item(kButton2));
+  Key(Item(kButton2), VK_TAB);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Focus(window), Item(kButton1));
+}
+
+TEST_F(MainWindowTest, LetterAloneTypesIntoThePathField) {
+  Key(Item(kButton1), VK_TAB);
+  ASSERT_TRUE(Settle(window));
+  ASSERT_EQ(Focus(window), Item(kEdit4));
+  Char(Item(kEdit4), L'r');
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Text(Item(kEdit4)), L"r");
+  EXPECT_TRUE(Running());
+}
+
+TEST_F(MainWindowTest, LetterAloneOnAButtonPressesTheLaunch) {
+  Char(Item(kButton1), L'r');
+  // Nothing was found, so the launch fails with its message and ends.
+  HWND box = scenario.FindWindowOf(L"#32770", L"Halvane2023", kTimeout);
+  ASSERT_NE(box, nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeOutsideAButtonDoNothing) {
+  Key(Item(kButton1), VK_TAB);
+  ASSERT_TRUE(Settle(window));
+  Key(Item(kEdit4), VK_RETURN);
+  Key(Item(kEdit4), VK_ESCAPE);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(scenario.FindWindowOf(L"#32770", nullptr, 300), nullptr);
+}
+
+TEST_F(MainWindowTest, AltXEndsTheProgram) {
+  AltChar(Item(kButton1), L'x');
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
+TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
+  const std::wstring folder = L"C:\\Tools\\AutoCAD Pick";
+  scenario.PlaceStandIn(folder + L"\\acad.exe");
+  WriteText(folder + L"\\setup.exe", "not a program");
+
+  HWND dialog = OpenDialog();
+  ASSERT_NE(dialog, nullptr);
+  HWND name = EditHolding(dialog, L"acad.exe");
+  ASSERT_NE(name, nullptr) << "the file-name box must hold acad.exe at the first opening";
+  Sleep(1000);  // let the dialog finish painting
+  SaveScreenshot(L"file-dialog");
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\setup.exe").c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Settle(window));
+  for (int i = 0; i < 40 && IsWindow(dialog); ++i)
+    Sleep(50);
+
+  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
+  EXPECT_FALSE(IsWindowEnabled(Item(kButton3)));
+  EXPECT_TRUE(IsWindowEnabled(Item(kButton2)));
+  EXPECT_TRUE(IsWindowEnabled(Item(kEdit4)));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), folder + L"\\acad.exe");
+
+  // The exit button's access key does nothing while it is disabled.
+  AltChar(Item(kButton1), L'x');
+  ASSERT_TRUE(Settle(window));
+  EXPECT_TRUE(Running());
+
+  // The next opening shows the path chosen before.
+  dialog = OpenDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(EditHolding(dialog, folder + L"\\setup.exe"), nullptr);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(Settle(window));
+  for (int i = 0; i < 40 && IsWindow(dialog); ++i)
+    Sleep(50);
+  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
+
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(kButton1)));
+  HWND standin = nullptr;
+  for (int i = 0; i < 200 && !(standin = FindWindowW(L"HalvaneStandInAcad", nullptr)); ++i)
+    Sleep(50);
+  ASSERT_NE(standin, nullptr);
+  PostMessageW(standin, WM_CLOSE, 0, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = scenario.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/t", L"Halvane.dwt"}));
+  RemoveTree(folder);
+}
+
+TEST_F(MainWindowTest, CloseBoxEndsTheProgramEvenWithTheExitButtonDisabled) {
+  EnableWindow(Item(kButton3), FALSE);
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
+TEST(Splash, IsShownCentredOnTheDesktopWhileTheLauncherStarts) {
+  Scenario scenario;
+  scenario.Start();
+  HWND splash = scenario.FindWindowOf(L"TSplash", nullptr, kTimeout);
+  ASSERT_NE(splash, nullptr);
+  RECT r{};
+  GetWindowRect(splash, &r);
+  EXPECT_EQ(r.right - r.left, 340);
+  EXPECT_EQ(r.bottom - r.top, 180);
+  const int left =
+      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - 170;
+  const int top =
+      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2 - 90;
+  EXPECT_EQ(r.left, left);
+  EXPECT_EQ(r.top, top);
+  EXPECT_FALSE(GetWindowLongW(splash, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(GetWindowLongW(splash, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  wchar_t owner_title[64] = {};
+  GetWindowTextW(GetWindow(splash, GW_OWNER), owner_title, 64);
+  EXPECT_STREQ(owner_title, L"Halvane2023");
+  SaveScreenshot(L"splash");
+  HWND window = scenario.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_FALSE(IsWindow(splash));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
+}  // namespace
+}  // namespace halvane::e2e
