@@ -44,7 +44,8 @@ add_executable(win32_tests
   tests/win32/Win32ContractEnv.cpp
   tests/win32/Win32PlatformTest.cpp
 )
-target_link_libraries(win32_tests PRIVATE halvane_win32 gtest_main)
+target_link_libraries(win32_tests PRIVATE halvane_win32 gtest_main version)
+add_dependencies(win32_tests Halvane2023 acad)
 add_test(NAME win32_tests COMMAND win32_tests)
 set(LINKS_DIR ${CMAKE_BINARY_DIR}/links)
 add_test(NAME host_links COMMAND sh -c "rm -rf '${LINKS_DIR}' && mkdir -p '${LINKS_DIR}/folder' && : > '${LINKS_DIR}/target.exe' && ln -s target.exe '${LINKS_DIR}/to file.exe' && ln -s folder '${LINKS_DIR}/to folder' && ln -s gone.exe '${LINKS_DIR}/dangling.exe'")

@@ -213,3 +213,63 @@ TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
 
 }  // namespace
 }  // namespace halvane::win32
+
+namespace halvane::win32 {
+namespace {
+
+std::wstring LauncherExe() {
+  wchar_t buffer[MAX_PATH];
+  GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  std::wstring path = buffer;
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Halvane2023.exe";
+}
+
+TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
+  const std::wstring exe = LauncherExe();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<std::uint8_t> data(size);
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, data.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, (23u << 16) | 1u);
+  EXPECT_EQ(fixed->dwFileVersionLS, (2u << 16) | 2u);
+  EXPECT_EQ(fixed->dwProductVersionMS, (23u << 16) | 1u);
+  EXPECT_EQ(fixed->dwProductVersionLS, (2u << 16) | 2u);
+  WORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  EXPECT_EQ(translation[0], 0x0411);
+  EXPECT_EQ(translation[1], 932);
+  wchar_t* product = nullptr;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\041103A4\\ProductName",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, L"Halvane2023");
+}
+
+TEST(ProgramFile, CarriesIconSplashAndManifest) {
+  HMODULE exe = LoadLibraryExW(LauncherExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  EXPECT_NE(FindResourceW(exe, L"MAINICON", RT_GROUP_ICON), nullptr);
+  HRSRC splash = FindResourceW(exe, L"SPLASH", RT_BITMAP);
+  ASSERT_NE(splash, nullptr);
+  const auto* header =
+      static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(exe, splash)));
+  EXPECT_EQ(header->biWidth, 340);
+  EXPECT_EQ(header->biHeight, 180);
+  EXPECT_EQ(header->biBitCount, 8);
+  HRSRC manifest = FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(manifest, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(exe, manifest))),
+                         SizeofResource(exe, manifest));
+  EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
+  EXPECT_EQ(text.find("dpiAware"), std::string::npos);
+  FreeLibrary(exe);
+}
+
+}  // namespace
+}  // namespace halvane::win32
