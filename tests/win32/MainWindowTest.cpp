@@ -250,12 +250,41 @@ TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
   for (int i = 0; i < 200 && !(standin = FindWindowW(L"HalvaneStandInAcad", nullptr)); ++i)
     Sleep(50);
   ASSERT_NE(standin, nullptr);
+  Sleep(300);
+  EXPECT_FALSE(IsWindowVisible(window)) << "hidden while AutoCAD runs";
+  // A click on the icon brings the window back while AutoCAD still runs.
+  SendMessageTimeoutW(window, 1124, 1, WM_LBUTTONDOWN, SMTO_BLOCK, 3000, nullptr);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
+  // A second press while AutoCAD runs starts nothing.
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(kButton1)));
+  ASSERT_TRUE(Settle(window));
+  Sleep(500);
+  int standins = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"HalvaneStandInAcad", nullptr));)
+    ++standins;
+  EXPECT_EQ(standins, 1);
   PostMessageW(standin, WM_CLOSE, 0, 0);
   EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
   const std::optional<Record> record = scenario.StandInRecord();
   ASSERT_TRUE(record);
   EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/t", L"Halvane.dwt"}));
   RemoveTree(folder);
+}
+
+TEST_F(MainWindowTest, MinimisingGoesToTheApplicationsTaskbarButton) {
+  HWND app = GetWindow(window, GW_OWNER);
+  PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_TRUE(IsIconic(app));
+  EXPECT_FALSE(IsWindowVisible(window));
+  PostMessageW(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_FALSE(IsIconic(app));
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_FALSE(IsIconic(window));
 }
 
 TEST_F(MainWindowTest, CloseBoxEndsTheProgramEvenWithTheExitButtonDisabled) {
