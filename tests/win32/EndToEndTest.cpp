@@ -108,6 +108,47 @@ TEST(EndToEnd, AutoCadIsFoundThroughItsSixtyFourBitRegistration) {
   ASSERT_TRUE(s.StandInRecord());
 }
 
+// Spaces, Japanese and characters outside the Basic Multilingual Plane, in
+// the installation folder and in AutoCAD's; and nothing but the two values
+// and the missing tables may change.
+TEST(EndToEnd, UnusualPathsAreRecordedAndCopiedExactlyAndNothingElseChanges) {
+  const std::wstring odd = L"設計 \U0002000B ハルヴァン";
+  Scenario s(L"Halvane " + odd);
+  const std::wstring acad = L"C:\\Program Files\\Autodesk\\AutoCAD 2023\\acad.exe";
+  s.PlaceStandIn(acad);
+  // The user's own table stays as it is, bytes and time stamps.
+  WriteText(s.PlotStyles() + L"\\Hv_mono.ctb", "the user's own table");
+  HANDLE file = CreateFileW((s.PlotStyles() + L"\\Hv_mono.ctb").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  FILETIME old_time{0x10000000, 0x01D00000};
+  SetFileTime(file, &old_time, &old_time, &old_time);
+  CloseHandle(file);
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"Other", L"kept");
+  RegWrite(HKEY_CURRENT_USER, L"Software\\Autodesk\\AutoCAD\\R24.2", L"CurVer", L"ACAD-6101:411");
+  const std::wstring autodesk_before = RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Autodesk");
+  const std::wstring profile_before = FolderSnapshot(s.PlotStyles());
+
+  s.Start(L"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), s.Install());
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), acad);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"Other"), L"kept");
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Autodesk"), autodesk_before);
+  // Only the two missing tables were added.
+  std::wstring expected = profile_before;
+  std::wstring after = FolderSnapshot(s.PlotStyles());
+  for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono2.ctb"}) {
+    EXPECT_EQ(ReadText(s.PlotStyles() + L"\\" + table), "add-on table");
+    const std::size_t at = after.find(s.PlotStyles() + L"\\" + table + L" ");
+    ASSERT_NE(at, std::wstring::npos);
+    after.erase(at, after.find(L'\n', at) + 1 - at);
+  }
+  EXPECT_TRUE(after == expected) << "the profile folder changed beyond the two new tables";
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->cwd, s.Install());
+}
+
 TEST(EndToEnd, WithoutAutoCadTheMainWindowWaitsForTheUser) {
   Scenario s;
   s.Start();

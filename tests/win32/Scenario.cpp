@@ -134,8 +134,8 @@ std::wstring TempFolder() {
 
 }  // namespace
 
-Scenario::Scenario()
-    : install_(TempFolder() + L"\\Halvane 2023 e2e"),
+Scenario::Scenario(const std::wstring& install_name)
+    : install_(TempFolder() + L"\\" + install_name),
       plot_styles_(AppData() + L"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles"),
       record_(TempFolder() + L"\\halvane-standin-record.txt") {
   RemoveTree(install_);
@@ -303,6 +303,70 @@ void SaveScreenshot(const std::wstring& name) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+}
+
+}  // namespace halvane::e2e
+
+namespace halvane::e2e {
+
+std::wstring RegistrySnapshot(HKEY root, const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return L"";
+  std::wstring out;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD name_length = 16384, type = 0, size = 0;
+    if (RegEnumValueW(handle, i, name, &name_length, nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    std::vector<BYTE> data(size);
+    name_length = 16384;
+    RegEnumValueW(handle, i, name, &name_length, nullptr, &type, data.data(), &size);
+    out += key + L" : " + name + L" = " + std::to_wstring(type) + L":";
+    for (BYTE b : data)
+      out += std::to_wstring(b) + L",";
+    out += L"\n";
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(handle, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    out += RegistrySnapshot(root, key + L"\\" + name);
+  }
+  RegCloseKey(handle);
+  return out;
+}
+
+std::wstring FolderSnapshot(const std::wstring& folder) {
+  std::wstring out;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return out;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..")
+      continue;
+    const std::wstring path = folder + L"\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      out += path + L"\\\n" + FolderSnapshot(path);
+    } else {
+      const auto stamp = [](const FILETIME& t) {
+        return std::to_wstring((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime);
+      };
+      const std::optional<std::string> bytes = ReadText(path);
+      out += path + L" " + stamp(data.ftLastWriteTime) + L" " + stamp(data.ftCreationTime) + L" " +
+             std::wstring(bytes->begin(), bytes->end()) + L"\n";
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return out;
 }
 
 }  // namespace halvane::e2e

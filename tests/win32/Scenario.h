@@ -37,7 +37,8 @@ struct Record {
 
 class Scenario {
  public:
-  Scenario();
+  // The installation folder is `install_name` in the temporary folder.
+  explicit Scenario(const std::wstring& install_name = L"Halvane 2023 e2e");
   ~Scenario();
 
   const std::wstring& Install() const { return install_; }
@@ -70,5 +71,10 @@ inline const wchar_t kLauncherKey[] = L"Software\\Fenwright\\Halvane2023";
 
 // Saves the desktop as a BMP for scripts/test to convert.
 void SaveScreenshot(const std::wstring& name);
+
+// Every value below a key, and every file below a folder with its bytes and
+// time stamps, as one comparable text.
+std::wstring RegistrySnapshot(HKEY root, const std::wstring& key);
+std::wstring FolderSnapshot(const std::wstring& folder);
 
 }  // namespace halvane::e2e
