@@ -4,6 +4,7 @@
 
 #include "launcher/EventDispatch.h"
 #include "launcher/Form1.h"
+#include "platform/win32/BenchMarks.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Application.h"
 #include "platform/win32/Win32Files.h"
@@ -14,18 +15,24 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // What COM, the file dialog and the visual styles load later comes from the
   // system folder only, never from the working folder or beside the program.
+  halvane::win32::bench::Record("entry");
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   halvane::win32::ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  halvane::win32::bench::Record("com");
 
   halvane::win32::Win32Application app(instance);
   halvane::win32::Win32Registry registry;
   halvane::win32::Win32FileSystem files(app.Window());
   halvane::win32::Win32Shell shell(&app);
 
+  halvane::win32::bench::Record("application");
   halvane::ui::MainWindow window(instance, app);
   halvane::TForm1 form(halvane::Platform{registry, files, shell, app}, window);
   window.Attach(form);
+  halvane::win32::bench::Record("window");
   halvane::Dispatch(app, [&] { form.FormCreate(); });
   app.Run();
+  halvane::win32::bench::Record("exit");
+  halvane::win32::bench::Write();
   return 0;
 }

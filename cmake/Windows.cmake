@@ -64,3 +64,26 @@ add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES
   ENVIRONMENT "HALVANE_EXE=Z:${CMAKE_BINARY_DIR}/Halvane2023.exe;HALVANE_STANDIN=Z:${CMAKE_BINARY_DIR}/acad.exe;HALVANE_SCREENSHOTS=Z:${CMAKE_SOURCE_DIR}/build/screenshots"
   RUN_SERIAL TRUE)
+
+# The benchmark: a build of the program that records its phases, the floor
+# it is measured against, and the driver (scripts/bench runs it).
+add_library(halvane_win32_bench STATIC EXCLUDE_FROM_ALL
+  platform/win32/Win32Registry.cpp
+  platform/win32/Win32Files.cpp
+  platform/win32/Win32Shell.cpp
+  platform/win32/Win32Application.cpp
+  ui/MainWindow.cpp
+  ui/Splash.cpp
+  ui/OpenDialog.cpp
+)
+target_compile_definitions(halvane_win32_bench PUBLIC HALVANE_BENCH)
+target_link_libraries(halvane_win32_bench PUBLIC halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+add_executable(Halvane2023-bench WIN32 EXCLUDE_FROM_ALL Halvane2023.cpp resources/Halvane2023.rc)
+target_link_libraries(Halvane2023-bench PRIVATE halvane_win32_bench)
+target_link_options(Halvane2023-bench PRIVATE -municode)
+add_executable(trivial WIN32 EXCLUDE_FROM_ALL bench/Trivial.cpp)
+target_link_options(trivial PRIVATE -municode)
+add_executable(bench EXCLUDE_FROM_ALL bench/Bench.cpp)
+target_link_libraries(bench PRIVATE psapi)
+target_link_options(bench PRIVATE -municode)
+add_custom_target(benchmark DEPENDS Halvane2023-bench trivial bench acad)

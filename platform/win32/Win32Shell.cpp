@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win32/BenchMarks.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 
@@ -70,7 +71,10 @@ bool Win32Shell::Execute(const ShellExecuteRequest& request, ProcessInformation&
   sei.lpParameters = parameters.c_str();
   sei.lpDirectory = nullptr;
   sei.nShow = request.show;
-  if (!ShellExecuteExW(&sei)) {
+  bench::Record("execute");
+  const BOOL started = ShellExecuteExW(&sei);
+  bench::Record("executed");
+  if (!started) {
     DWORD error = GetLastError();
     if (error == ERROR_SUCCESS)
       error = ErrorFromInstApp(sei.hInstApp);
@@ -117,11 +121,15 @@ std::uint32_t Win32Shell::WaitForProcess(const Process* process) {
   const HANDLE handle = ProcessHandleOf(*process);
   // A thread with windows must keep handling messages: broadcasts would
   // stall other programs, and the icon's click must work while AutoCAD runs.
+  bench::Record("wait");
   for (;;) {
     const DWORD result =
         MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (result == WAIT_OBJECT_0)
+    bench::CountWakeup();
+    if (result == WAIT_OBJECT_0) {
+      bench::Record("waited");
       return kWaitObject0;
+    }
     if (result != WAIT_OBJECT_0 + 1)
       return kWaitFailed;
     MSG msg;
@@ -139,7 +147,9 @@ std::uint32_t Win32Shell::WaitForProcess(const Process* process) {
 }
 
 void Win32Shell::Sleep(std::uint32_t milliseconds) {
+  bench::Record(milliseconds == 800 ? "splash pause" : "end pause");
   ::Sleep(milliseconds);
+  bench::Record(milliseconds == 800 ? "splash paused" : "end paused");
 }
 
 }  // namespace halvane::win32

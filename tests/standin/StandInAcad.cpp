@@ -46,7 +46,14 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
+LONGLONG Counter() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  const LONGLONG started = Counter();
   wchar_t cwd[32768];
   GetCurrentDirectoryW(32768, cwd);
   int argc = 0;
@@ -54,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   std::wstring record = L"cmdline=" + std::wstring(GetCommandLineW()) + L"\n";
   record += L"cwd=" + std::wstring(cwd) + L"\n";
   record += L"argc=" + std::to_wstring(argc - 1) + L"\n";
+  record += L"started=" + std::to_wstring(started) + L"\n";
   for (int i = 1; i < argc; ++i)
     record += L"arg=" + std::wstring(argv[i]) + L"\n";
   LocalFree(argv);
@@ -90,6 +98,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+  // The moment AutoCAD ends, for the benchmark.
+  const std::wstring ended = Env(L"HALVANE_STANDIN_ENDED");
+  if (!ended.empty()) {
+    HANDLE out = CreateFileW(ended.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out != INVALID_HANDLE_VALUE) {
+      char line[32];
+      const int length = wsprintfA(line, "%I64d\n", Counter());
+      DWORD written = 0;
+      WriteFile(out, line, static_cast<DWORD>(length), &written, nullptr);
+      CloseHandle(out);
+    }
   }
   return 0;
 }

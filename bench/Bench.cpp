@@ -1,0 +1,264 @@
+// Measures what the launcher adds to AutoCAD's start and end, beyond its two
+// designed pauses, against a baseline taken in the same run:
+//   bench.exe LAUNCHER TRIVIAL STANDIN REPORT [RUNS]
+// LAUNCHER is the benchmark build of Halvane2023.exe (it records timestamps of
+// its phases), TRIVIAL a program that only records when it starts, STANDIN
+// the stand-in AutoCAD. The table goes to standard output and to REPORT.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double g_frequency = 1;
+
+LONGLONG Now() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+double Ms(LONGLONG ticks) {
+  return ticks * 1000.0 / g_frequency;
+}
+
+std::wstring Temp() {
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  return temp;
+}
+
+std::string ReadAll(const std::wstring& path) {
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return {};
+  std::string data(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr);
+  CloseHandle(file);
+  data.resize(read);
+  return data;
+}
+
+void WriteAll(const std::wstring& path, const std::string& data) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return;
+  DWORD written = 0;
+  WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::map<std::string, LONGLONG> ReadMarks(const std::wstring& path) {
+  std::map<std::string, LONGLONG> marks;
+  std::istringstream in(ReadAll(path));
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t space = line.rfind(' ');
+    if (space == std::string::npos)
+      continue;
+    marks[line.substr(0, space)] = std::stoll(line.substr(space + 1));
+  }
+  DeleteFileW(path.c_str());
+  return marks;
+}
+
+LONGLONG ReadCounter(const std::wstring& path) {
+  std::istringstream in(ReadAll(path));
+  LONGLONG value = 0;
+  in >> value;
+  DeleteFileW(path.c_str());
+  return value;
+}
+
+LONGLONG StandInStarted(const std::wstring& record) {
+  const std::string raw = ReadAll(record);
+  std::wstring text(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / 2);
+  const std::size_t at = text.find(L"started=");
+  return at == std::wstring::npos ? 0 : std::stoll(text.substr(at + 8));
+}
+
+struct Run {
+  HANDLE process = nullptr;
+  LONGLONG created = 0;  // just before CreateProcess
+  LONGLONG ended = 0;    // when the wait saw the process end
+  SIZE_T peak_working_set = 0;
+  SIZE_T private_bytes = 0;
+  bool memory_known = false;
+};
+
+Run Start(const std::wstring& exe, const std::wstring& folder, DWORD sample_ms) {
+  Run run;
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  run.created = Now();
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &si, &pi)) {
+    std::fprintf(stderr, "cannot start %ls\n", exe.c_str());
+    std::exit(1);
+  }
+  CloseHandle(pi.hThread);
+  run.process = pi.hProcess;
+  for (;;) {
+    const DWORD r = WaitForSingleObject(pi.hProcess, sample_ms ? sample_ms : INFINITE);
+    if (r == WAIT_OBJECT_0)
+      break;
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof(memory)) &&
+        memory.PeakWorkingSetSize > 0) {
+      run.memory_known = true;
+      run.peak_working_set = std::max(run.peak_working_set, memory.PeakWorkingSetSize);
+      run.private_bytes = std::max(run.private_bytes, memory.PrivateUsage);
+    }
+  }
+  run.ended = Now();
+  return run;
+}
+
+double CpuMs(HANDLE process) {
+  FILETIME creation, exit, kernel, user;
+  GetProcessTimes(process, &creation, &exit, &kernel, &user);
+  const auto value = [](FILETIME t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return (value(kernel) + value(user)) / 10000.0;
+}
+
+struct Stats {
+  double median, min, max;
+};
+Stats Of(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+  return {median, values.front(), values.back()};
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: bench LAUNCHER TRIVIAL STANDIN REPORT [RUNS]\n");
+    return 2;
+  }
+  const std::wstring launcher = argv[1], trivial = argv[2], standin_source = argv[3];
+  const std::wstring report = argv[4];
+  const int runs = argc > 5 ? _wtoi(argv[5]) : 10;
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  g_frequency = static_cast<double>(frequency.QuadPart);
+
+  // A later start: the stored path names the stand-in, so nothing is searched.
+  const std::wstring folder = Temp() + L"halvane-bench";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring standin = folder + L"\\acad.exe";
+  CopyFileW(standin_source.c_str(), standin.c_str(), FALSE);
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Fenwright\\Halvane2023", 0, nullptr, 0,
+                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExW(key, L"AcadPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(standin.c_str()),
+                 static_cast<DWORD>((standin.size() + 1) * 2));
+  RegCloseKey(key);
+
+  const std::wstring marks = folder + L"\\marks.txt";
+  const std::wstring ended_file = folder + L"\\ended.txt";
+  const std::wstring record = folder + L"\\record.txt";
+  SetEnvironmentVariableW(L"HALVANE_BENCH_MARKS", marks.c_str());
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_ENDED", ended_file.c_str());
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
+
+  std::vector<double> trivial_start, start_overhead, end_overhead, wakeups;
+  std::map<std::string, std::vector<double>> phases;
+  const auto phase = [&](const std::string& name, double value) { phases[name].push_back(value); };
+  for (int i = 0; i < runs; ++i) {
+    // The baseline, and the launcher, alternately.
+    Run floor = Start(trivial, folder, 0);
+    CloseHandle(floor.process);
+    auto trivial_marks = ReadMarks(marks);
+    const double floor_ms = Ms(trivial_marks["entry"] - floor.created);
+    trivial_start.push_back(floor_ms);
+
+    SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.5");
+    Run run = Start(launcher, folder, 0);
+    CloseHandle(run.process);
+    auto m = ReadMarks(marks);
+    const LONGLONG acad_started = StandInStarted(record);
+    const LONGLONG acad_ended = ReadCounter(ended_file);
+    start_overhead.push_back(Ms(acad_started - run.created) - 800 - 2 * floor_ms);
+    end_overhead.push_back(Ms(run.ended - acad_ended) - 1000);
+    wakeups.push_back(static_cast<double>(m["wakeups"]));
+    phase("01 process start to wWinMain", Ms(m["entry"] - run.created));
+    phase("02a COM", Ms(m["com"] - m["entry"]));
+    phase("02b application window", Ms(m["application"] - m["com"]));
+    phase("03 window creation", Ms(m["window"] - m["application"]));
+    phase("04 splash shown (before its pause)", Ms(m["splash pause"] - m["window"]));
+    phase("05 splash pause (designed 800)", Ms(m["splash paused"] - m["splash pause"]));
+    phase("06 registry and file work", Ms(m["execute"] - m["splash paused"]));
+    phase("07 ShellExecuteEx", Ms(m["executed"] - m["execute"]));
+    phase("08 AutoCAD's first instruction after the call", Ms(acad_started - m["executed"]));
+    phase("09 AutoCAD's end to the wait's return", Ms(m["waited"] - acad_ended));
+    phase("10 end pause (designed 1000)", Ms(m["end paused"] - m["end pause"]));
+    phase("11 end pause to the event loop's end", Ms(m["exit"] - m["end paused"]));
+    phase("12 event loop's end to process end", Ms(run.ended - m["exit"]));
+  }
+
+  // A 5-second AutoCAD session for the CPU time and the memory.
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"5");
+  Run session = Start(launcher, folder, 100);
+  const double cpu = CpuMs(session.process);
+  CloseHandle(session.process);
+  const auto session_marks = ReadMarks(marks);
+  ReadCounter(ended_file);
+
+  std::ostringstream out;
+  char line[256];
+  out << "| figure | median | min | max |\n| --- | ---: | ---: | ---: |\n";
+  const auto row = [&](const std::string& name, const std::vector<double>& values,
+                       const char* unit) {
+    const Stats s = Of(values);
+    std::snprintf(line, sizeof(line), "| %s | %.1f %s | %.1f %s | %.1f %s |\n", name.c_str(),
+                  s.median, unit, s.min, unit, s.max, unit);
+    out << line;
+  };
+  row("trivial program: creation to wWinMain (the floor, once)", trivial_start, "ms");
+  row("start overhead beyond 800 ms and two process starts", start_overhead, "ms");
+  row("end overhead beyond 1000 ms", end_overhead, "ms");
+  row("wake-ups of the waiting thread (0.5 s session)", wakeups, "");
+  for (const auto& [name, values] : phases)
+    row("phase " + name, values, "ms");
+  std::snprintf(line, sizeof(line),
+                "\nOne 5-second session: launcher CPU time (user + kernel) %.1f ms; "
+                "wake-ups while waiting %lld.\n",
+                cpu, session_marks.count("wakeups") ? session_marks.at("wakeups") : -1LL);
+  out << line;
+  if (session.memory_known) {
+    std::snprintf(line, sizeof(line), "Peak working set %.1f MiB; private bytes %s.\n",
+                  session.peak_working_set / 1048576.0,
+                  session.private_bytes
+                      ? (std::to_string(session.private_bytes / 1024) + " KiB").c_str()
+                      : "not reported by this platform");
+  } else {
+    std::snprintf(line, sizeof(line),
+                  "Peak working set and private bytes: not reported by this platform.\n");
+  }
+  out << line;
+  std::printf("%s", out.str().c_str());
+  WriteAll(report, out.str());
+
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwright");
+  DeleteFileW(standin.c_str());
+  DeleteFileW(record.c_str());
+  RemoveDirectoryW(folder.c_str());
+  return 0;
+}
