@@ -149,6 +149,25 @@ TEST(EndToEnd, UnusualPathsAreRecordedAndCopiedExactlyAndNothingElseChanges) {
   EXPECT_EQ(record->cwd, s.Install());
 }
 
+TEST(EndToEnd, InstallationAtADriveRootIsRecordedAndCopiedFrom) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  const std::wstring tables = L"C:\\Plot Styles";
+  MakeFolders(tables);
+  for (const wchar_t* table : kTables)
+    WriteText(tables + L"\\" + table, "from the root");
+  s.Start(L"", 0.3, L"C:\\");
+  const std::optional<DWORD> code = s.WaitForExit(kTimeout);
+  const std::optional<std::string> copied = ReadText(s.PlotStyles() + L"\\Hv_mono2.ctb");
+  RemoveTree(tables);
+  ASSERT_EQ(code, 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), L"C:\\");
+  EXPECT_EQ(copied, "from the root");
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->cwd, L"C:\\");
+}
+
 TEST(EndToEnd, WithoutAutoCadTheMainWindowWaitsForTheUser) {
   Scenario s;
   s.Start();

@@ -186,7 +186,9 @@ void Scenario::RemoveStandIn(const std::wstring& path) {
   DeleteFileW(path.c_str());
 }
 
-void Scenario::Start(const std::wstring& arguments, double standin_seconds) {
+void Scenario::Start(const std::wstring& arguments,
+                     double standin_seconds,
+                     const std::wstring& working_folder) {
   const std::wstring exe = ToWindowsPath(Env(L"HALVANE_EXE"));
   std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record_.c_str());
@@ -196,7 +198,8 @@ void Scenario::Start(const std::wstring& arguments, double standin_seconds) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      install_.c_str(), &si, &pi)) {
+                      working_folder.empty() ? install_.c_str() : working_folder.c_str(), &si,
+                      &pi)) {
     throw std::runtime_error("cannot start the launcher");
   }
   CloseHandle(pi.hThread);

@@ -48,9 +48,11 @@ class Scenario {
   void PlaceStandIn(const std::wstring& path);
   void RemoveStandIn(const std::wstring& path);
 
-  // Starts the launcher in the installation folder with `arguments` after its
+  // Starts the launcher in the installation folder (or `working_folder`) with `arguments` after its
   // own quoted name.
-  void Start(const std::wstring& arguments = L"", double standin_seconds = 0);
+  void Start(const std::wstring& arguments = L"",
+             double standin_seconds = 0,
+             const std::wstring& working_folder = L"");
   // Waits for the launcher's end; its exit code, or nothing after `ms`.
   std::optional<DWORD> WaitForExit(DWORD ms);
   HANDLE Process() const { return process_; }
