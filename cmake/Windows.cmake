@@ -3,7 +3,7 @@ enable_language(RC)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                         _WIN32_WINNT=0x0601 WINVER=0x0601 NTDDI_VERSION=0x06010000)
 
-add_library(halvane_win32 STATIC
+set(WIN32_SOURCES
   platform/win32/Win32Registry.cpp
   platform/win32/Win32Files.cpp
   platform/win32/Win32Shell.cpp
@@ -12,7 +12,9 @@ add_library(halvane_win32 STATIC
   ui/Splash.cpp
   ui/OpenDialog.cpp
 )
-target_link_libraries(halvane_win32 PUBLIC halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+set(WIN32_LIBRARIES halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+add_library(halvane_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(halvane_win32 PUBLIC ${WIN32_LIBRARIES})
 
 add_executable(Halvane2023 WIN32 Halvane2023.cpp resources/Halvane2023.rc)
 target_link_libraries(Halvane2023 PRIVATE halvane_win32)
@@ -41,6 +43,7 @@ target_link_options(wine-helper PRIVATE -municode)
 
 add_executable(win32_tests
   ${CONTRACT_TESTS}
+  tests/win32/TestFiles.cpp
   tests/win32/Win32ContractEnv.cpp
   tests/win32/Win32PlatformTest.cpp
 )
@@ -57,6 +60,7 @@ add_executable(e2e_tests
   tests/win32/EndToEndTest.cpp
   tests/win32/MainWindowTest.cpp
   tests/win32/Scenario.cpp
+  tests/win32/TestFiles.cpp
 )
 target_link_libraries(e2e_tests PRIVATE halvane_win32 gtest_main)
 add_dependencies(e2e_tests Halvane2023 acad)
@@ -67,17 +71,9 @@ set_tests_properties(e2e_tests PROPERTIES
 
 # The benchmark: a build of the program that records its phases, the floor
 # it is measured against, and the driver (scripts/bench runs it).
-add_library(halvane_win32_bench STATIC EXCLUDE_FROM_ALL
-  platform/win32/Win32Registry.cpp
-  platform/win32/Win32Files.cpp
-  platform/win32/Win32Shell.cpp
-  platform/win32/Win32Application.cpp
-  ui/MainWindow.cpp
-  ui/Splash.cpp
-  ui/OpenDialog.cpp
-)
+add_library(halvane_win32_bench STATIC EXCLUDE_FROM_ALL ${WIN32_SOURCES})
 target_compile_definitions(halvane_win32_bench PUBLIC HALVANE_BENCH)
-target_link_libraries(halvane_win32_bench PUBLIC halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+target_link_libraries(halvane_win32_bench PUBLIC ${WIN32_LIBRARIES})
 add_executable(Halvane2023-bench WIN32 EXCLUDE_FROM_ALL Halvane2023.cpp resources/Halvane2023.rc)
 target_link_libraries(Halvane2023-bench PRIVATE halvane_win32_bench)
 target_link_options(Halvane2023-bench PRIVATE -municode)

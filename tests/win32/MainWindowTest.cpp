@@ -5,21 +5,20 @@
 #include <string>
 
 #include "tests/win32/Scenario.h"
+#include "ui/MainWindow.h"
 
 namespace halvane::e2e {
 namespace {
 
 constexpr DWORD kTimeout = 20000;
-enum Id {
-  kButton1 = 101,
-  kButton2 = 102,
-  kButton3 = 103,
-  kPanel1 = 104,
-  kEdit4 = 105,
-  kLabel1 = 106,
-  kLabel5 = 107,
-  kImage1 = 108
-};
+using ui::kIdButton1;
+using ui::kIdButton2;
+using ui::kIdButton3;
+using ui::kIdEdit4;
+using ui::kIdImage1;
+using ui::kIdLabel1;
+using ui::kIdLabel5;
+using ui::kIdPanel1;
 
 std::wstring Text(HWND window) {
   wchar_t buffer[1024] = {};
@@ -73,8 +72,8 @@ class MainWindowTest : public ::testing::Test {
 
   // The dialog of the AutoCAD search, and its file-name box.
   HWND OpenDialog() {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton2, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Item(kButton2)));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButton2, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(kIdButton2)));
     return scenario.FindWindowOf(L"#32770", nullptr, kTimeout);
   }
   static HWND EditHolding(HWND dialog, const std::wstring& text) {
@@ -122,12 +121,12 @@ TEST_F(MainWindowTest, LayoutTextsAndStatesAreAsDesigned) {
     const wchar_t* text;
     bool tab_stop;
   } const controls[] = {
-      {kImage1, {15, 12, 48, 45}, L"", false},
-      {kButton1, {106, 10, 432, 47}, L"Halvane 2023 を起動 (&R)", true},
-      {kPanel1, {106, 114, 429, 135}, L"", false},
-      {kButton2, {8, 227, 96, 252}, L"AutoCAD検索", true},
-      {kEdit4, {107, 229, 429, 250}, L"", true},
-      {kButton3, {296, 265, 432, 290}, L"終了 (&X)", false},
+      {kIdImage1, {15, 12, 48, 45}, L"", false},
+      {kIdButton1, {106, 10, 432, 47}, L"Halvane 2023 を起動 (&R)", true},
+      {kIdPanel1, {106, 114, 429, 135}, L"", false},
+      {kIdButton2, {8, 227, 96, 252}, L"AutoCAD検索", true},
+      {kIdEdit4, {107, 229, 429, 250}, L"", true},
+      {kIdButton3, {296, 265, 432, 290}, L"終了 (&X)", false},
   };
   for (const Control& c : controls) {
     SCOPED_TRACE(c.id);
@@ -141,11 +140,11 @@ TEST_F(MainWindowTest, LayoutTextsAndStatesAreAsDesigned) {
     EXPECT_TRUE(IsWindowEnabled(Item(c.id)));
   }
   // The labels fit their text and keep their right edges.
-  EXPECT_EQ(ClientRectOf(window, Item(kLabel1)).right, 100);
-  EXPECT_EQ(ClientRectOf(window, Item(kLabel5)).right, 274);
-  EXPECT_EQ(Text(Item(kLabel1)), L"メッセージ ：");
-  EXPECT_GT(ClientRectOf(window, Item(kLabel1)).right - ClientRectOf(window, Item(kLabel1)).left,
-            20);
+  EXPECT_EQ(ClientRectOf(window, Item(kIdLabel1)).right, 100);
+  EXPECT_EQ(ClientRectOf(window, Item(kIdLabel5)).right, 274);
+  EXPECT_EQ(Text(Item(kIdLabel1)), L"メッセージ ：");
+  EXPECT_GT(
+      ClientRectOf(window, Item(kIdLabel1)).right - ClientRectOf(window, Item(kIdLabel1)).left, 20);
   // Centred on the work area.
   RECT work{}, frame{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -160,30 +159,30 @@ TEST_F(MainWindowTest, SplashWasReleasedOnceTheWindowShowed) {
 }
 
 TEST_F(MainWindowTest, TabOrderSkipsTheExitButton) {
-  EXPECT_EQ(Focus(window), Item(kButton1));
-  Key(Item(kButton1), VK_TAB);
+  EXPECT_EQ(Focus(window), Item(kIdButton1));
+  Key(Item(kIdButton1), VK_TAB);
   ASSERT_TRUE(Settle(window));
-  EXPECT_EQ(Focus(window), Item(kEdit4));
-  Key(Item(kEdit4), VK_TAB);
+  EXPECT_EQ(Focus(window), Item(kIdEdit4));
+  Key(Item(kIdEdit4), VK_TAB);
   ASSERT_TRUE(Settle(window));
-  EXPECT_EQ(Focus(window), Item(kButton2));
-  Key(Item(kButton2), VK_TAB);
+  EXPECT_EQ(Focus(window), Item(kIdButton2));
+  Key(Item(kIdButton2), VK_TAB);
   ASSERT_TRUE(Settle(window));
-  EXPECT_EQ(Focus(window), Item(kButton1));
+  EXPECT_EQ(Focus(window), Item(kIdButton1));
 }
 
 TEST_F(MainWindowTest, LetterAloneTypesIntoThePathField) {
-  Key(Item(kButton1), VK_TAB);
+  Key(Item(kIdButton1), VK_TAB);
   ASSERT_TRUE(Settle(window));
-  ASSERT_EQ(Focus(window), Item(kEdit4));
-  Char(Item(kEdit4), L'r');
+  ASSERT_EQ(Focus(window), Item(kIdEdit4));
+  Char(Item(kIdEdit4), L'r');
   ASSERT_TRUE(Settle(window));
-  EXPECT_EQ(Text(Item(kEdit4)), L"r");
+  EXPECT_EQ(Text(Item(kIdEdit4)), L"r");
   EXPECT_TRUE(Running());
 }
 
 TEST_F(MainWindowTest, LetterAloneOnAButtonPressesTheLaunch) {
-  Char(Item(kButton1), L'r');
+  Char(Item(kIdButton1), L'r');
   // Nothing was found, so the launch fails with its message and ends.
   HWND box = scenario.FindWindowOf(L"#32770", L"Halvane2023", kTimeout);
   ASSERT_NE(box, nullptr);
@@ -192,17 +191,17 @@ TEST_F(MainWindowTest, LetterAloneOnAButtonPressesTheLaunch) {
 }
 
 TEST_F(MainWindowTest, EnterAndEscapeOutsideAButtonDoNothing) {
-  Key(Item(kButton1), VK_TAB);
+  Key(Item(kIdButton1), VK_TAB);
   ASSERT_TRUE(Settle(window));
-  Key(Item(kEdit4), VK_RETURN);
-  Key(Item(kEdit4), VK_ESCAPE);
+  Key(Item(kIdEdit4), VK_RETURN);
+  Key(Item(kIdEdit4), VK_ESCAPE);
   ASSERT_TRUE(Settle(window));
   EXPECT_TRUE(Running());
   EXPECT_EQ(scenario.FindWindowOf(L"#32770", nullptr, 300), nullptr);
 }
 
 TEST_F(MainWindowTest, AltXEndsTheProgram) {
-  AltChar(Item(kButton1), L'x');
+  AltChar(Item(kIdButton1), L'x');
   EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
 }
 
@@ -223,14 +222,14 @@ TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
   for (int i = 0; i < 40 && IsWindow(dialog); ++i)
     Sleep(50);
 
-  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
-  EXPECT_FALSE(IsWindowEnabled(Item(kButton3)));
-  EXPECT_TRUE(IsWindowEnabled(Item(kButton2)));
-  EXPECT_TRUE(IsWindowEnabled(Item(kEdit4)));
+  EXPECT_EQ(Text(Item(kIdEdit4)), folder + L"\\acad.exe");
+  EXPECT_FALSE(IsWindowEnabled(Item(kIdButton3)));
+  EXPECT_TRUE(IsWindowEnabled(Item(kIdButton2)));
+  EXPECT_TRUE(IsWindowEnabled(Item(kIdEdit4)));
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), folder + L"\\acad.exe");
 
   // The exit button's access key does nothing while it is disabled.
-  AltChar(Item(kButton1), L'x');
+  AltChar(Item(kIdButton1), L'x');
   ASSERT_TRUE(Settle(window));
   EXPECT_TRUE(Running());
 
@@ -242,10 +241,10 @@ TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
   ASSERT_TRUE(Settle(window));
   for (int i = 0; i < 40 && IsWindow(dialog); ++i)
     Sleep(50);
-  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
+  EXPECT_EQ(Text(Item(kIdEdit4)), folder + L"\\acad.exe");
 
-  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED),
-               reinterpret_cast<LPARAM>(Item(kButton1)));
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButton1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(kIdButton1)));
   HWND standin = nullptr;
   for (int i = 0; i < 200 && !(standin = FindWindowW(L"HalvaneStandInAcad", nullptr)); ++i)
     Sleep(50);
@@ -256,10 +255,10 @@ TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
   SendMessageTimeoutW(window, 1124, 1, WM_LBUTTONDOWN, SMTO_BLOCK, 3000, nullptr);
   ASSERT_TRUE(Settle(window));
   EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_EQ(Text(Item(kEdit4)), folder + L"\\acad.exe");
+  EXPECT_EQ(Text(Item(kIdEdit4)), folder + L"\\acad.exe");
   // A second press while AutoCAD runs starts nothing.
-  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kButton1, BN_CLICKED),
-               reinterpret_cast<LPARAM>(Item(kButton1)));
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButton1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(kIdButton1)));
   ASSERT_TRUE(Settle(window));
   Sleep(500);
   int standins = 0;
@@ -288,7 +287,7 @@ TEST_F(MainWindowTest, MinimisingGoesToTheApplicationsTaskbarButton) {
 }
 
 TEST_F(MainWindowTest, CloseBoxEndsTheProgramEvenWithTheExitButtonDisabled) {
-  EnableWindow(Item(kButton3), FALSE);
+  EnableWindow(Item(kIdButton3), FALSE);
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
 }

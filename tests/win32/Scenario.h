@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/TestFiles.h"
+
 namespace halvane::e2e {
+
+using test::RemoveTree;
 
 std::wstring Env(const wchar_t* name);
 std::wstring ToWindowsPath(std::wstring path);  // "Z:/a/b" -> "Z:\a\b"
@@ -17,7 +21,6 @@ bool Exists(const std::wstring& path);
 void WriteText(const std::wstring& path, const std::string& contents);
 std::optional<std::string> ReadText(const std::wstring& path);
 void MakeFolders(const std::wstring& path);
-void RemoveTree(const std::wstring& path);
 
 std::optional<std::wstring> RegRead(HKEY root,
                                     const std::wstring& key,

@@ -13,6 +13,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Registry.h"
 #include "tests/contract/ContractEnv.h"
+#include "tests/win32/TestFiles.h"
 
 namespace halvane::test {
 namespace {
@@ -119,29 +120,6 @@ class Win32RegistryEnv : public RegistryContractEnv {
   std::u16string scratch_;
   std::vector<std::pair<RootKey, std::u16string>> locked_;
 };
-
-void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      const std::wstring child = path + L"\\" + name;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveTree(child);
-      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(child.c_str());
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
-}
 
 class Win32FilesEnv : public FilesContractEnv {
  public:

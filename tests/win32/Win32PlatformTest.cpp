@@ -12,16 +12,10 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Shell.h"
 #include "tests/fakes/MicrosoftArgs.h"
+#include "tests/win32/TestFiles.h"
 
 namespace halvane::win32 {
 namespace {
-
-std::wstring StandIn() {
-  wchar_t buffer[MAX_PATH];
-  GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  std::wstring path = buffer;
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"acad.exe";
-}
 
 int timer_calls = 0;
 void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -151,7 +145,7 @@ TEST(Win32Shell, StartedProgramIsWaitedFor) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
   Win32Shell shell;
   ProcessInformation info;
-  const std::u16string file = Utf16(StandIn());
+  const std::u16string file = Utf16(test::BesideThisProgram(L"acad.exe"));
   ASSERT_TRUE(shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow}, info)) << shell.LastError();
   ASSERT_NE(info.hProcess, nullptr);
   EXPECT_NE(info.dwProcessId, 0u);
@@ -170,7 +164,8 @@ TEST(Win32Shell, QuitRequestEndsTheWaitAndTheProgramRunsOn) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"5");
   Win32Shell shell;
   ProcessInformation info;
-  ASSERT_TRUE(shell.Execute({0, u"open", Utf16(StandIn()), u"", kSwShow}, info));
+  ASSERT_TRUE(
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow}, info));
   PostQuitMessage(0);
   EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitQuit);
   const HANDLE process = ProcessHandleOf(*info.hProcess);
@@ -183,7 +178,8 @@ TEST(Win32Shell, MessagesAreHandledWhileWaiting) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.5");
   Win32Shell shell;
   ProcessInformation info;
-  ASSERT_TRUE(shell.Execute({0, u"open", Utf16(StandIn()), u"", kSwShow}, info));
+  ASSERT_TRUE(
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow}, info));
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
   EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitObject0);
@@ -217,15 +213,8 @@ TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
 namespace halvane::win32 {
 namespace {
 
-std::wstring LauncherExe() {
-  wchar_t buffer[MAX_PATH];
-  GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  std::wstring path = buffer;
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Halvane2023.exe";
-}
-
 TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
-  const std::wstring exe = LauncherExe();
+  const std::wstring exe = test::BesideThisProgram(L"Halvane2023.exe");
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
   ASSERT_GT(size, 0u);
@@ -250,7 +239,8 @@ TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
 }
 
 TEST(ProgramFile, CarriesIconSplashAndManifest) {
-  HMODULE exe = LoadLibraryExW(LauncherExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE exe = LoadLibraryExW(test::BesideThisProgram(L"Halvane2023.exe").c_str(), nullptr,
+                               LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
   EXPECT_NE(FindResourceW(exe, L"MAINICON", RT_GROUP_ICON), nullptr);
   HRSRC splash = FindResourceW(exe, L"SPLASH", RT_BITMAP);
