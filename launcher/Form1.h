@@ -69,7 +69,6 @@ class TForm1 {
   void WriteAcadPath();
 
   LauncherSnapshot Snapshot() const;
-  bool Launching() const { return launching_; }
 
   StartupInfo SInfo;
   ProcessInformation PInfo;

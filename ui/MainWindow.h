@@ -47,7 +47,6 @@ class MainWindow : public LauncherView {
   MainWindow& operator=(const MainWindow&) = delete;
 
   void Attach(TForm1& form) { form_ = &form; }
-  HWND Hwnd() const { return window_.Get(); }
 
   void SetEdit4Text(std::u16string_view text) override;
   void SetEnabled(ViewControl control, bool enabled) override;

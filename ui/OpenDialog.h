@@ -12,10 +12,9 @@ class TOpenDialog {
  public:
   // Modal to `owner`. The confirmed file's full path, or nothing.
   std::optional<std::u16string> Execute(HWND owner);
-  // "acad.exe" at first, then the full path last confirmed.
-  const std::u16string& FileName() const { return file_name_; }
 
  private:
+  // The file-name box's text: "acad.exe" at first, then the full path last confirmed.
   std::u16string file_name_ = u"acad.exe";
 };
 

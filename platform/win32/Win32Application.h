@@ -16,7 +16,6 @@ class Win32Application : public Application {
   HWND Window() const { return window_.Get(); }
   // The window whose dialog keys (Tab, access keys) the loops handle.
   void SetMainWindow(HWND main) { main_ = main; }
-  HWND MainWindow() const { return main_; }
 
   void ShowApplicationWindow(int command) override;
   void ProcessMessages() override;

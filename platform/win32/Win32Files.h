@@ -11,7 +11,6 @@ class Win32FileSystem : public FileSystem {
  public:
   // `owner` is the window of any message the shell shows while resolving folders.
   explicit Win32FileSystem(HWND owner = nullptr) : owner_(owner) {}
-  void SetOwner(HWND owner) { owner_ = owner; }
 
   bool FileExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;

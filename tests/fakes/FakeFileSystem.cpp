@@ -106,9 +106,4 @@ std::optional<std::string> FakeFileSystem::Contents(std::u16string_view path) co
   return entry->contents;
 }
 
-bool FakeFileSystem::IsFolder(std::u16string_view path) const {
-  const Entry* entry = Resolve(path);
-  return entry && entry->kind == Kind::kFolder;
-}
-
 }  // namespace halvane::test

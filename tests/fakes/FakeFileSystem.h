@@ -29,7 +29,6 @@ class FakeFileSystem : public FileSystem {
   // Another program holds the file open without sharing.
   void Lock(std::u16string_view path);
   std::optional<std::string> Contents(std::u16string_view path) const;
-  bool IsFolder(std::u16string_view path) const;
 
   std::u16string current_directory = u"C:\\Halvane";
   std::u16string command_line = u"\"C:\\Halvane\\Halvane2023.exe\"";

@@ -58,8 +58,6 @@ class Scenario {
              const std::wstring& working_folder = L"");
   // Waits for the launcher's end; its exit code, or nothing after `ms`.
   std::optional<DWORD> WaitForExit(DWORD ms);
-  HANDLE Process() const { return process_; }
-  DWORD ProcessId() const { return pid_; }
   std::optional<Record> StandInRecord() const;
   // The launcher's visible top-level windows.
   std::vector<HWND> VisibleWindows() const;
