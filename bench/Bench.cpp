@@ -94,9 +94,12 @@ struct Run {
   bool memory_known = false;
 };
 
-Run Start(const std::wstring& exe, const std::wstring& folder, DWORD sample_ms) {
+Run Start(const std::wstring& exe,
+          const std::wstring& folder,
+          DWORD sample_ms,
+          const std::wstring& arguments = L"") {
   Run run;
-  std::wstring command = L"\"" + exe + L"\"";
+  std::wstring command = L"\"" + exe + L"\"" + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
@@ -178,6 +181,17 @@ int wmain(int argc, wchar_t** argv) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_ENDED", ended_file.c_str());
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
 
+  // Many drawings dropped on the shortcut: one-letter arguments, each adding
+  // " x" to the launcher's command line and " \"x\"" to AutoCAD's.
+  const auto many = [](int count) {
+    std::wstring arguments;
+    for (int i = 0; i < count; ++i)
+      arguments += L" " + std::wstring(1, static_cast<wchar_t>(L'a' + i % 26));
+    return arguments;
+  };
+  const int argument_counts[] = {2000, 8000};
+  std::map<int, std::vector<double>> with_arguments, extra_for_arguments, work_with_arguments;
+
   std::vector<double> trivial_start, start_overhead, end_overhead, wakeups;
   std::map<std::string, std::vector<double>> phases;
   const auto phase = [&](const std::string& name, double value) { phases[name].push_back(value); };
@@ -211,6 +225,18 @@ int wmain(int argc, wchar_t** argv) {
     phase("10 end pause (designed 1000)", Ms(m["end paused"] - m["end pause"]));
     phase("11 end pause to the event loop's end", Ms(m["exit"] - m["end paused"]));
     phase("12 event loop's end to process end", Ms(run.ended - m["exit"]));
+
+    // The same start with thousands of arguments, against the one above.
+    for (const int count : argument_counts) {
+      Run busy = Start(launcher, folder, 0, many(count));
+      CloseHandle(busy.process);
+      auto busy_marks = ReadMarks(marks);
+      ReadCounter(ended_file);
+      work_with_arguments[count].push_back(Ms(busy_marks["execute"] - busy_marks["splash paused"]));
+      const double overhead = Ms(StandInStarted(record) - busy.created) - 800 - 2 * floor_ms;
+      with_arguments[count].push_back(overhead);
+      extra_for_arguments[count].push_back(overhead - start_overhead.back());
+    }
   }
 
   // A 5-second AutoCAD session for the CPU time and the memory.
@@ -233,6 +259,13 @@ int wmain(int argc, wchar_t** argv) {
   };
   row("trivial program: creation to wWinMain (the floor, once)", trivial_start, "ms");
   row("start overhead beyond 800 ms and two process starts", start_overhead, "ms");
+  for (const int count : argument_counts) {
+    row("start overhead with " + std::to_string(count) + " arguments", with_arguments[count], "ms");
+    row("  of which beyond the same run's start without arguments", extra_for_arguments[count],
+        "ms");
+    row("  of which registry, file work and parameter text (phase 06)", work_with_arguments[count],
+        "ms");
+  }
   row("end overhead beyond 1000 ms", end_overhead, "ms");
   row("wake-ups of the waiting thread (0.5 s session)", wakeups, "");
   for (const auto& [name, values] : phases)

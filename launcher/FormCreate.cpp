@@ -55,8 +55,12 @@ void TForm1::FormCreate() {
       reg.CloseKey();
     }
   }
-  // Anything of five characters or fewer cannot be a path to acad.exe.
-  if (stored.size() > 5) {
+  // Anything of five characters or fewer cannot be a path to acad.exe. A
+  // recorded AutoCAD that has since been uninstalled or moved counts as no
+  // record: discovery then finds it again and records it over the stale
+  // value, or the window lets the user pick it, instead of every start
+  // failing for good.
+  if (stored.size() > 5 && p_.files.FileExists(stored)) {
     ACADLocation = stored;
     ACADpath = stored;
   }

@@ -1,4 +1,5 @@
 // Starting AutoCAD, the notification icon, and the wait for AutoCAD's end.
+#include <optional>
 #include <string>
 
 #include "launcher/Form1.h"
@@ -28,10 +29,19 @@ void TForm1::Button1Click() {
   const std::u16string parameters = BuildParameterText(p_.files.CommandLine());
   p_.shell.ReadStartupInfo(SInfo);
 
-  const ShellExecuteRequest request{view_.Handle(), u"open", ACADLocation, parameters, kSwShow};
-  if (!p_.shell.Execute(request, PInfo)) {
-    p_.app.ShowMessage(std::u16string(kLaunchFailed) + Decimal(p_.shell.LastError()) + u")");
+  // A command line longer than Windows can pass would start AutoCAD with
+  // part of the user's drawings silently dropped: that start is refused and
+  // reported as any other failed start.
+  std::optional<std::uint32_t> failure;
+  if (!FitsOnACommandLine(ACADLocation, parameters)) {
+    failure = kErrorFilenameExcedRange;
+  } else {
+    const ShellExecuteRequest request{view_.Handle(), u"open", ACADLocation, parameters, kSwShow};
+    if (!p_.shell.Execute(request, PInfo))
+      failure = p_.shell.LastError();
   }
+  if (failure)
+    p_.app.ShowMessage(std::u16string(kLaunchFailed) + Decimal(*failure) + u")");
 
   FIconData = NotifyIconData{};
   FIconData.cbSize = kNotifyIconDataSize;

@@ -15,6 +15,15 @@ inline constexpr std::u16string_view kDefaultParameters = u" /t Halvane.dwt";
 // AutoCAD as D:\Drawings\ exactly.
 std::u16string BuildParameterText(std::u16string_view launcher_command_line);
 
+// The longest command line Windows can pass to a new process, in UTF-16
+// units with its terminating zero.
+inline constexpr std::size_t kMaxCommandLine = 32767;
+
+// Whether starting `program` with `parameters` makes a command line that
+// Windows passes whole: the program path in quotes, a space and the
+// parameters. A longer one would reach AutoCAD cut short.
+bool FitsOnACommandLine(std::u16string_view program, std::u16string_view parameters);
+
 // One argument quoted for a Microsoft-style command line (no inner quotes).
 std::u16string QuoteArgument(std::u16string_view argument);
 

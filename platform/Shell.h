@@ -51,6 +51,9 @@ inline constexpr std::uint32_t kNifIcon = 2;
 inline constexpr std::uint32_t kNifTip = 4;
 enum class NotifyIconMessage : std::uint32_t { kAdd = 0, kDelete = 2 };
 
+// ERROR_FILENAME_EXCED_RANGE: the command line would be too long.
+inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
+
 inline constexpr std::uint32_t kWaitObject0 = 0;
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
 // The wait ended because the program was asked to quit (its main window was

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Files.h"
 #include "tests/fakes/EventLog.h"
@@ -36,6 +37,7 @@ class FakeFileSystem : public FileSystem {
   std::function<bool(std::u16string_view target)> fail_copy;
   int copies = 0;
   int probes = 0;
+  std::vector<std::u16string> probed;  // every name FileExists was asked about
 
  private:
   enum class Kind { kFile, kFolder, kLink };

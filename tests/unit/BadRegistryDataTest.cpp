@@ -27,8 +27,13 @@ std::vector<std::uint8_t> Text(std::u16string_view text, bool terminated = true)
   return data;
 }
 
+// A stored path of half a million characters, whose file the tests create.
+std::u16string BigPath() {
+  return u"C:\\" + std::u16string(512 * 1024, u'x');
+}
+
 std::vector<Row> Rows() {
-  const std::u16string big = u"C:\\" + std::u16string(512 * 1024, u'x');
+  const std::u16string big = BigPath();
   std::vector<Row> rows;
   for (const Value value : {Value::kAcadPath, Value::kCurVer, Value::kAcadLocation}) {
     rows.push_back({"dword", value, kRegDword, {1, 0, 0, 0}, Outcome::kError, ""});
@@ -38,7 +43,7 @@ std::vector<Row> Rows() {
     rows.push_back({"none with data", value, kRegNone, {0x41, 0}, Outcome::kError, ""});
     rows.push_back({"empty binary", value, kRegBinary, {}, Outcome::kNothingFound, ""});
     rows.push_back({"empty sz", value, kRegSz, {}, Outcome::kNothingFound, ""});
-    // A long stored path is taken unchecked; a long folder or CurVer finds nothing.
+    // A long stored path is taken as it stands; a long folder or CurVer finds nothing.
     rows.push_back({"one mebibyte", value, kRegSz, Text(big),
                     value == Value::kAcadPath ? Outcome::kTaken : Outcome::kNothingFound, ""});
   }
@@ -60,6 +65,8 @@ std::vector<Row> Rows() {
                     return d;
                   }(),
                   Outcome::kLaunched, "D:\\AC\\acad.exe"});
+  rows.push_back({"stored path whose file is gone", Value::kAcadPath, kRegSz,
+                  Text(u"D:\\Gone\\acad.exe"), Outcome::kNothingFound, ""});
   rows.push_back({"CurVer climbing out with ..", Value::kCurVer, kRegSz, Text(u"..\\..\\Evil"),
                   Outcome::kNothingFound, ""});
   rows.push_back({"CurVer with a backslash", Value::kCurVer, kRegSz, Text(u"ACAD-1\\deeper"),
@@ -94,6 +101,10 @@ TEST(BadRegistryData, EveryCaseEndsAsSpecifiedWithNoKeyLeftOpen) {
     RecordingView view(log);
     files.AddFile(u"D:\\AC\\acad.exe");
     files.AddFile(u"D:\\AC\\x\\acad.exe");
+    // The files that the stored paths name, taken literally.
+    files.AddFile(u"%ProgramFiles%\\AC\\acad.exe");
+    files.AddFile(u"D:\\\U0001F3E0\\acad.exe");
+    files.AddFile(BigPath());
     // The launcher's key, Autodesk's key pointing at D:\AC, with one value bad.
     if (row.value != Value::kAcadPath) {
       registry.PutString(RootKey::CurrentUser, kUser, u"CurVer", u"ACAD-1");

@@ -1,6 +1,8 @@
 // The start-up sequence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/unit/LauncherFixture.h"
 
 namespace halvane::test {
@@ -10,7 +12,7 @@ using Strings = std::vector<std::string>;
 
 const std::string kStored = "C:\\AutoCAD\\acad.exe";
 
-TEST_F(LauncherTest, StoredPathIsTakenUncheckedAndLaunchedAtOnce) {
+TEST_F(LauncherTest, StoredPathWhoseFileExistsIsTakenAndLaunchedAtOnce) {
   StorePath(u"C:\\AutoCAD\\acad.exe");
   FormCreate();
   const Strings start(log.entries.begin(), log.entries.begin() + 10);
@@ -18,10 +20,11 @@ TEST_F(LauncherTest, StoredPathIsTakenUncheckedAndLaunchedAtOnce) {
                             "splash release", "disable Button2", "edit4 " + kStored,
                             "disable Edit4", "press Button1", "startupinfo"}));
   EXPECT_TRUE(log.Has("exec open|" + kStored + "| /t Halvane.dwt|5"));
-  // Nothing recorded, nothing copied, nothing searched.
+  // Nothing recorded, nothing copied, nothing searched: the stored file is
+  // the one thing looked at.
   EXPECT_EQ(registry.ValueCount(RootKey::CurrentUser, kUserKeyPath), 1u);
   EXPECT_EQ(files.copies, 0);
-  EXPECT_EQ(files.probes, 0);
+  EXPECT_EQ(files.probed, std::vector<std::u16string>{u"C:\\AutoCAD\\acad.exe"});
   EXPECT_EQ(State().ACADLocation, u"C:\\AutoCAD\\acad.exe");
   EXPECT_EQ(State().ACADpath, u"C:\\AutoCAD\\acad.exe");
   EXPECT_EQ(State().HALVdir0, kInstall);
@@ -41,11 +44,16 @@ TEST_F(LauncherTest, StoredValuesOfFiveCharactersOrFewerAreIgnored) {
     FakeFileSystem fs;
     fs.current_directory = std::u16string(kInstall);
     reg.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", c.stored);
+    // Each file exists, so the length alone decides.
+    if (!c.stored.empty())
+      fs.AddFile(c.stored);
     TForm1 f(Platform{reg, fs, shell, app}, view);
     view.on_press_button1 = [&] { f.Button1Click(); };
     Dispatch(app, [&] { f.FormCreate(); });
     EXPECT_EQ(f.Snapshot().ACADLocation, c.taken ? c.stored : u"") << Utf8(c.stored);
-    EXPECT_EQ(fs.probes > 0, !c.taken) << "discovery runs only when the value is ignored";
+    const bool searched =
+        std::find(fs.probed.begin(), fs.probed.end(), kDefaultAcad1) != fs.probed.end();
+    EXPECT_EQ(searched, !c.taken) << "discovery runs only when the value is ignored";
     EXPECT_EQ(log.Has("press Button1"), c.taken);
   }
 }
@@ -76,6 +84,84 @@ TEST_F(LauncherTest, WorkingFolderIsTheInstallationFolder) {
   FormCreate();
   EXPECT_EQ(Stored(u"LibPath"), u"D:\\Elsewhere");
   EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_color.ctb"), "add-on Hv_color.ctb");
+}
+
+// AutoCAD uninstalled, moved, or reinstalled in the other default folder:
+// the stale record counts as none, and what discovery finds replaces it.
+enum class FoundAt { kDefault1, kDefault2, kRegistration, kWow6432Registration };
+
+class StaleRecordTest : public LauncherTest, public ::testing::WithParamInterface<FoundAt> {};
+
+TEST_P(StaleRecordTest, IsReplacedByWhatDiscoveryFinds) {
+  const std::u16string folder = u"E:\\Apps\\AutoCAD 2023";
+  std::u16string found = folder + u"\\acad.exe";
+  const auto registration = [&](std::u16string_view user, std::u16string_view machine) {
+    registry.PutString(RootKey::CurrentUser, user, u"CurVer", u"ACAD-6101:411");
+    registry.PutString(RootKey::LocalMachine, std::u16string(machine) + u"ACAD-6101:411",
+                       u"AcadLocation", folder);
+    files.AddFile(found);
+  };
+  switch (GetParam()) {
+    case FoundAt::kDefault1:
+      found = kDefaultAcad1;
+      files.AddFile(found);
+      break;
+    case FoundAt::kDefault2:
+      found = kDefaultAcad2;
+      files.AddFile(found);
+      break;
+    case FoundAt::kRegistration:
+      registration(u"Software\\Autodesk\\AutoCAD\\R24.2", u"Software\\Autodesk\\AutoCAD\\R24.2\\");
+      break;
+    case FoundAt::kWow6432Registration:
+      registration(u"Software\\Wow6432Node\\Autodesk\\AutoCAD\\R24.2",
+                   u"Software\\Wow6432Node\\Autodesk\\AutoCAD\\R24.2\\");
+      break;
+  }
+  InstallTables();
+  AutoCadProfile(PlotStyles());
+  StoreStalePath(u"C:\\Old AutoCAD\\acad.exe");
+  FormCreate();
+  EXPECT_FALSE(log.Has("messagebox 実行できません (2)"));
+  EXPECT_TRUE(log.Has("exec open|" + Utf8(found) + "| /t Halvane.dwt|5"));
+  EXPECT_EQ(Stored(u"AcadPath"), found);
+  EXPECT_EQ(Stored(u"LibPath"), kInstall);
+  EXPECT_EQ(State().ACADpath, found);
+  EXPECT_FALSE(view.Enabled(ViewControl::kButton2));
+  // Recorded as on a first start: the tables come with it, before the launch.
+  EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono.ctb"), "add-on Hv_mono.ctb");
+  const long copied = log.IndexOf("copy C:\\Halvane\\Plot Styles\\Hv_color.ctb -> " +
+                                  Utf8(PlotStyles()) + "\\Hv_color.ctb");
+  ASSERT_GE(copied, 0);
+  EXPECT_LT(copied, log.IndexOf("press Button1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPlace,
+                         StaleRecordTest,
+                         ::testing::Values(FoundAt::kDefault1,
+                                           FoundAt::kDefault2,
+                                           FoundAt::kRegistration,
+                                           FoundAt::kWow6432Registration));
+
+TEST_F(LauncherTest, StoredPathThatIsGoneWithNothingFoundLeavesTheWindowAndTheRecord) {
+  StoreStalePath(u"C:\\Old AutoCAD\\acad.exe");
+  FormCreate();
+  EXPECT_FALSE(log.Has("press Button1"));
+  EXPECT_EQ(log.entries.back(), "splash release") << "no message, nothing else";
+  for (const ViewControl control :
+       {ViewControl::kButton1, ViewControl::kButton2, ViewControl::kButton3, ViewControl::kEdit4}) {
+    EXPECT_TRUE(view.Enabled(control));
+  }
+  EXPECT_EQ(view.edit4, u"");
+  EXPECT_EQ(State().ACADLocation, u"");
+  EXPECT_EQ(State().ACADpath, u"");
+  // The stale value stays until the user picks AutoCAD; the pick replaces it.
+  EXPECT_EQ(Stored(u"AcadPath"), u"C:\\Old AutoCAD\\acad.exe");
+  EXPECT_FALSE(Stored(u"LibPath"));
+  files.AddFile(u"F:\\AutoCAD 2023\\acad.exe");
+  view.dialog_results.push_back(u"F:\\AutoCAD 2023\\acad.exe");
+  Run(&TForm1::Button2Click);
+  EXPECT_EQ(Stored(u"AcadPath"), u"F:\\AutoCAD 2023\\acad.exe");
 }
 
 TEST_F(LauncherTest, NothingFoundLeavesTheWindowToTheUser) {

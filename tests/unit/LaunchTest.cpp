@@ -69,6 +69,50 @@ TEST_F(LaunchTest, FailedStartIsReportedOnceAndTheLauncherEnds) {
   EXPECT_EQ(log.entries.back(), "terminate");
 }
 
+// Windows passes at most 32,766 characters: "<program>" <parameters>.
+TEST_F(LaunchTest, CommandLineThatWouldBeCutIsRefusedAndReported) {
+  const std::u16string acad = u"C:\\AutoCAD\\acad.exe";
+  const std::size_t longest = 32766 - (acad.size() + 3) - 3;  // the argument that just fits
+  for (const std::size_t extra : {std::size_t{0}, std::size_t{1}}) {
+    SCOPED_TRACE(extra);
+    log = EventLog{};
+    shell.waited_on.clear();
+    form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
+    const std::u16string drawing = u"D:\\" + std::u16string(longest + extra - 7, u'x') + u".dwg";
+    ASSERT_EQ(drawing.size(), longest + extra);
+    files.command_line = u"\"C:\\Halvane\\Halvane2023.exe\" " + drawing;
+    Launch(acad);
+    if (extra == 0) {
+      // Passed whole, to the last character.
+      EXPECT_TRUE(log.Has("exec open|" + Utf8(acad) + "| \"" + Utf8(drawing) + "\"|5"));
+      EXPECT_FALSE(log.Has("messagebox 実行できません (206)"));
+    } else {
+      EXPECT_EQ(log.Count("messagebox 実行できません (206)"), 1);
+      EXPECT_EQ(From("startupinfo"),
+                (std::vector<std::string>{"startupinfo", "messagebox 実行できません (206)",
+                                          "icon add", "disable Button3", "app 2", "app 0",
+                                          "process messages", "wait", "sleep 1000", "icon delete",
+                                          "app 1", "enable Button3", "terminate"}))
+          << "nothing started; the closing steps as after any failed start";
+      ASSERT_EQ(shell.waited_on.size(), 1u);
+      EXPECT_EQ(shell.waited_on[0], nullptr);
+    }
+  }
+}
+
+TEST_F(LaunchTest, ThousandsOfDrawingsAreForwardedLastToFirst) {
+  std::u16string line = u"\"C:\\Halvane\\Halvane2023.exe\"";
+  std::string expected;
+  for (int i = 1; i <= 2500; ++i) {
+    const std::string name = std::to_string(i) + ".dwg";
+    line += u" " + std::u16string(name.begin(), name.end());
+    expected = " \"" + name + "\"" + expected;
+  }
+  files.command_line = line;
+  Launch();
+  EXPECT_TRUE(log.Has("exec open|C:\\AutoCAD\\acad.exe|" + expected + "|5"));
+}
+
 TEST_F(LaunchTest, LastErrorIsWrittenInDecimalWithoutSign) {
   shell.fail_with = 0xFFFFFFF0u;
   Launch();

@@ -47,7 +47,13 @@ class LauncherTest : public ::testing::Test {
       return std::nullopt;
     return DecodeRegistryString(value->data);
   }
+  // A stored path, and the AutoCAD it names.
   void StorePath(std::u16string_view path) {
+    StoreStalePath(path);
+    files.AddFile(path, "acad");
+  }
+  // A stored path whose AutoCAD has gone (uninstalled or moved).
+  void StoreStalePath(std::u16string_view path) {
     registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", path);
   }
   LauncherSnapshot State() const { return form->Snapshot(); }

@@ -76,20 +76,72 @@ TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
                                                      L"C:\\My Drawings\\plan a.dwg"}));
 }
 
-TEST(EndToEnd, StoredPathThatIsGoneIsReportedAndTheLauncherEnds) {
+// AutoCAD was uninstalled from where the record says and installed again in
+// the default folder: the launcher finds it, records it and starts it.
+TEST(EndToEnd, StaleRecordIsReplacedByTheAutoCadFoundAgain) {
   Scenario s;
   RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", L"C:\\gone\\acad.exe");
-  s.Start();
+  s.PlaceStandIn(s.DefaultAcad());
+  s.Start(L"", 0.3);
+  // A failure report would hold the launcher open until closed.
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), s.DefaultAcad());
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), s.Install());
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/t", L"Halvane.dwt"}));
+}
+
+// "<acad>" and the parameters must fit in 32,766 characters.
+std::wstring ArgumentsMakingParameters(std::size_t parameters, std::vector<std::wstring>& given) {
+  // Arguments of 200 characters, each " \"...\"" in the parameters, the last
+  // one making up the rest.
+  std::wstring line;
+  std::size_t left = parameters;
+  for (int i = 0; left > 0; ++i) {
+    const std::size_t length = left >= 203 + 10 ? 200 : left - 3;
+    std::wstring arg = L"D" + std::to_wstring(i) + L"_";
+    arg.append(length - arg.size(), static_cast<wchar_t>(L'a' + i % 26));
+    given.push_back(arg);
+    line += (line.empty() ? L"" : L" ") + arg;
+    left -= length + 3;
+  }
+  return line;
+}
+
+TEST(EndToEnd, LongestCommandLineThatFitsReachesAutoCadWhole) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  std::vector<std::wstring> given;
+  const std::wstring line = ArgumentsMakingParameters(32766 - (s.DefaultAcad().size() + 3), given);
+  s.Start(line, 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->cmdline.size(), 32766u);
+  const std::vector<std::wstring> reversed(given.rbegin(), given.rend());
+  EXPECT_TRUE(record->args == reversed) << "got " << record->args.size() << " of " << given.size();
+}
+
+TEST(EndToEnd, CommandLineTooLongForWindowsIsReportedAndNothingStarts) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  // Nine thousand drawings dropped on the shortcut.
+  std::wstring line;
+  for (int i = 0; i < 9000; ++i)
+    line += (i ? L" " : L"") + std::to_wstring(i % 10);
+  s.Start(line, 0.3);
   HWND box = s.FindWindowOf(L"#32770", L"Halvane2023", kTimeout);
   ASSERT_NE(box, nullptr);
   wchar_t text[256] = {};
   GetDlgItemTextW(box, 0xFFFF, text, 256);
-  const std::wstring message = text;
-  EXPECT_TRUE(message == L"実行できません (2)" || message == L"実行できません (3)")
-      << "got another text";
+  EXPECT_EQ(std::wstring(text), L"実行できません (206)");
   SaveScreenshot(L"launch-failed");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_FALSE(s.StandInRecord()) << "AutoCAD must not start with drawings missing";
 }
 
 TEST(EndToEnd, AutoCadIsFoundThroughItsSixtyFourBitRegistration) {
