@@ -16,11 +16,17 @@ set(WIN32_LIBRARIES halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi
 add_library(halvane_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(halvane_win32 PUBLIC ${WIN32_LIBRARIES})
 
+# The version record and the manifest take HALVANE_VERSION.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(resources/HalvaneVersion.h.in ${GENERATED_DIR}/HalvaneVersion.h @ONLY)
+configure_file(resources/Halvane2023.manifest.in ${GENERATED_DIR}/Halvane2023.manifest @ONLY)
+
 add_executable(Halvane2023 WIN32 Halvane2023.cpp resources/Halvane2023.rc)
 target_link_libraries(Halvane2023 PRIVATE halvane_win32)
 target_link_options(Halvane2023 PRIVATE -municode)
+target_include_directories(Halvane2023 PRIVATE ${GENERATED_DIR})
 set_source_files_properties(resources/Halvane2023.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/MAINICON.ico;${CMAKE_SOURCE_DIR}/resources/splash.bmp;${CMAKE_SOURCE_DIR}/resources/Halvane2023.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/MAINICON.ico;${CMAKE_SOURCE_DIR}/resources/splash.bmp;${GENERATED_DIR}/Halvane2023.manifest;${GENERATED_DIR}/HalvaneVersion.h")
 
 # GoogleTest from its sources, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -48,6 +54,7 @@ add_executable(win32_tests
   tests/win32/Win32PlatformTest.cpp
 )
 target_link_libraries(win32_tests PRIVATE halvane_win32 gtest_main version)
+target_include_directories(win32_tests PRIVATE ${GENERATED_DIR})
 add_dependencies(win32_tests Halvane2023 acad)
 add_test(NAME win32_tests COMMAND win32_tests)
 set(LINKS_DIR ${CMAKE_BINARY_DIR}/links)
@@ -76,6 +83,7 @@ target_compile_definitions(halvane_win32_bench PUBLIC HALVANE_BENCH)
 target_link_libraries(halvane_win32_bench PUBLIC ${WIN32_LIBRARIES})
 add_executable(Halvane2023-bench WIN32 EXCLUDE_FROM_ALL Halvane2023.cpp resources/Halvane2023.rc)
 target_link_libraries(Halvane2023-bench PRIVATE halvane_win32_bench)
+target_include_directories(Halvane2023-bench PRIVATE ${GENERATED_DIR})
 target_link_options(Halvane2023-bench PRIVATE -municode)
 add_executable(trivial WIN32 EXCLUDE_FROM_ALL bench/Trivial.cpp)
 target_link_options(trivial PRIVATE -municode)
@@ -83,3 +91,5 @@ add_executable(bench EXCLUDE_FROM_ALL bench/Bench.cpp)
 target_link_libraries(bench PRIVATE psapi)
 target_link_options(bench PRIVATE -municode)
 add_custom_target(benchmark DEPENDS Halvane2023-bench trivial bench acad)
+
+include(cmake/Installer.cmake)

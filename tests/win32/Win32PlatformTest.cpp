@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "HalvaneVersion.h"
 #include "launcher/ParameterText.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Files.h"
@@ -213,7 +214,7 @@ TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
 namespace halvane::win32 {
 namespace {
 
-TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
+TEST(ProgramFile, VersionRecordIsJapaneseWithTheBuildsVersion) {
   const std::wstring exe = test::BesideThisProgram(L"Halvane2023.exe");
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
@@ -223,10 +224,12 @@ TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, (23u << 16) | 1u);
-  EXPECT_EQ(fixed->dwFileVersionLS, (2u << 16) | 2u);
-  EXPECT_EQ(fixed->dwProductVersionMS, (23u << 16) | 1u);
-  EXPECT_EQ(fixed->dwProductVersionLS, (2u << 16) | 2u);
+  constexpr DWORD kMs = (HALVANE_VERSION_MAJOR << 16) | HALVANE_VERSION_MINOR;
+  constexpr DWORD kLs = (HALVANE_VERSION_PATCH << 16) | HALVANE_VERSION_TWEAK;
+  EXPECT_EQ(fixed->dwFileVersionMS, kMs);
+  EXPECT_EQ(fixed->dwFileVersionLS, kLs);
+  EXPECT_EQ(fixed->dwProductVersionMS, kMs);
+  EXPECT_EQ(fixed->dwProductVersionLS, kLs);
   WORD* translation = nullptr;
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
                              reinterpret_cast<void**>(&translation), &length));
@@ -236,6 +239,13 @@ TEST(ProgramFile, VersionRecordIsJapanese23_1_2_2) {
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\041103A4\\ProductName",
                              reinterpret_cast<void**>(&product), &length));
   EXPECT_STREQ(product, L"Halvane2023");
+  for (const wchar_t* name : {L"FileVersion", L"ProductVersion"}) {
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(data.data(),
+                               (std::wstring(L"\\StringFileInfo\\041103A4\\") + name).c_str(),
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, L"" HALVANE_VERSION_TEXT) << name;
+  }
 }
 
 TEST(ProgramFile, CarriesIconSplashAndManifest) {
@@ -258,6 +268,8 @@ TEST(ProgramFile, CarriesIconSplashAndManifest) {
   EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_EQ(text.find("dpiAware"), std::string::npos);
+  EXPECT_NE(text.find("name=\"Fenwright.Halvane2023\" version=\"" HALVANE_VERSION_TEXT "\""),
+            std::string::npos);
   FreeLibrary(exe);
 }
 

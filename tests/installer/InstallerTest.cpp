@@ -1,0 +1,418 @@
+// The installer, installed: Halvane2023-<version>.msi under Wine's msiexec,
+// in a prefix of its own. The tests run in order, as an administrator and a
+// user would meet the package: install, start from the shortcut, upgrade,
+// refused downgrade, uninstall, and a second install and uninstall with
+// nothing of the user's in the way.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <msi.h>
+#include <msiquery.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/win32/Scenario.h"
+
+namespace halvane::e2e {
+namespace {
+
+constexpr DWORD kTimeout = 60000;
+const wchar_t kInstallFolder[] = L"C:\\Program Files (x86)\\Fenwright\\Halvane2023";
+const wchar_t kMakerFolder[] = L"C:\\Program Files (x86)\\Fenwright";
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const wchar_t kInstallerKey[] = L"Software\\Fenwright\\Halvane2023\\Installer";
+const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"};
+
+std::wstring Folder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+    return L"";
+  return path;
+}
+
+// Wine's msiexec puts the shortcuts of a per-machine package into the
+// user's own Start menu and desktop; Windows puts them into the public ones
+// (CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY).
+std::wstring MenuFolder() {
+  return Folder(CSIDL_PROGRAMS) + L"\\Halvane 2023";
+}
+std::wstring MenuShortcut() {
+  return MenuFolder() + L"\\Halvane 2023.lnk";
+}
+std::wstring DesktopShortcut() {
+  return Folder(CSIDL_DESKTOPDIRECTORY) + L"\\Halvane 2023.lnk";
+}
+
+// Runs msiexec with `arguments` and waits for it; its exit code.
+DWORD Msiexec(const std::wstring& arguments, const std::wstring& log_name) {
+  const std::wstring log = Folder(CSIDL_APPDATA) + L"\\..\\" + log_name + L".log";
+  std::wstring command =
+      L"C:\\windows\\system32\\msiexec.exe " + arguments + L" /qn /l*v \"" + log + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    ADD_FAILURE() << "msiexec did not start: " << GetLastError();
+    return ~0u;
+  }
+  CloseHandle(pi.hThread);
+  DWORD code = ~0u;
+  if (WaitForSingleObject(pi.hProcess, kTimeout) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+std::wstring Package(const wchar_t* variable) {
+  return L"\"" + ToWindowsPath(Env(variable)) + L"\"";
+}
+
+struct Entry {
+  std::wstring key, name, version, publisher, icon, comments;
+};
+
+// Every Add/Remove Programs entry named "Halvane 2023", in both views.
+std::vector<Entry> Entries() {
+  std::vector<Entry> entries;
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    HKEY root = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, &root) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[256];
+      DWORD length = 256;
+      if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      const std::wstring key = std::wstring(kUninstallKey) + L"\\" + name;
+      const auto value = [&](const wchar_t* value_name) {
+        return RegRead(HKEY_LOCAL_MACHINE, key, value_name, view).value_or(L"");
+      };
+      if (value(L"DisplayName") == L"Halvane 2023")
+        entries.push_back({key, name, value(L"DisplayVersion"), value(L"Publisher"),
+                           value(L"DisplayIcon"), value(L"Comments")});
+    }
+    RegCloseKey(root);
+  }
+  return entries;
+}
+
+// The names in a folder, "." and ".." left out; nothing for a missing folder.
+std::vector<std::wstring> Names(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..")
+      names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+struct ReleaseCom {
+  void operator()(IUnknown* unknown) const { unknown->Release(); }
+};
+template <class T>
+using ComPtr = std::unique_ptr<T, ReleaseCom>;
+
+struct Link {
+  std::wstring target, folder, icon;
+  int icon_index = -1;
+};
+
+std::optional<Link> ReadShortcut(const std::wstring& path) {
+  IShellLinkW* raw = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&raw)))) {
+    return std::nullopt;
+  }
+  ComPtr<IShellLinkW> link(raw);
+  IPersistFile* raw_file = nullptr;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file))))
+    return std::nullopt;
+  ComPtr<IPersistFile> file(raw_file);
+  if (FAILED(file->Load(path.c_str(), STGM_READ)))
+    return std::nullopt;
+  Link result;
+  wchar_t text[MAX_PATH] = {};
+  if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)))
+    result.target = text;
+  text[0] = 0;
+  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+    result.folder = text;
+  text[0] = 0;
+  if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &result.icon_index)))
+    result.icon = text;
+  return result;
+}
+
+// A running process of that program file name, opened for waiting.
+HANDLE FindProcess(const wchar_t* name) {
+  const DWORD start = GetTickCount();
+  do {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    HANDLE found = nullptr;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry)) {
+      if (_wcsicmp(entry.szExeFile, name) == 0)
+        found = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    if (found)
+      return found;
+    Sleep(50);
+  } while (GetTickCount() - start < kTimeout);
+  return nullptr;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  static void TearDownTestSuite() { CoUninitialize(); }
+
+  static std::wstring Installed(const std::wstring& name) {
+    return std::wstring(kInstallFolder) + L"\\" + name;
+  }
+  // Where the launcher leaves AutoCAD's copy of the tables, and AutoCAD's own.
+  static std::wstring PlotStyles() {
+    return Folder(CSIDL_APPDATA) + L"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles";
+  }
+  static std::wstring Record() { return Folder(CSIDL_APPDATA) + L"\\..\\standin-record.txt"; }
+  static std::wstring Unrelated() { return L"C:\\users\\Public\\Unrelated Folder"; }
+  static std::wstring DefaultAcad() {
+    return L"C:\\Program Files\\Autodesk\\AutoCAD 2023\\acad.exe";
+  }
+  // A user with AutoCAD 2023 that has run once, and no launcher record.
+  static void PrepareUser() {
+    MakeFolders(DefaultAcad().substr(0, DefaultAcad().rfind(L'\\')));
+    CopyFileW(ToWindowsPath(Env(L"HALVANE_STANDIN")).c_str(), DefaultAcad().c_str(), FALSE);
+    RemoveTree(Folder(CSIDL_APPDATA) + L"\\Autodesk");
+    MakeFolders(PlotStyles());
+    WriteText(PlotStyles() + L"\\acad.ctb", "autocad's own table");
+    RegDelete(HKEY_CURRENT_USER, kLauncherKey);
+    DeleteFileW(Record().c_str());
+    MakeFolders(Unrelated());
+    SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", Record().c_str());
+    SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.3");
+  }
+  static void WaitForLauncher(HANDLE process) {
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(process, kTimeout), WAIT_OBJECT_0);
+    CloseHandle(process);
+  }
+};
+
+const wchar_t kComments[] =
+    L"AutoCAD 2023 用 Halvane 2023 のランチャー、テンプレートと印刷スタイル";
+
+// Windows Installer reads the Japanese texts back whole: the database and
+// the summary are in code page 932, and the package's language is Japanese.
+TEST_F(Installer, JapaneseTextsReadBackWhole) {
+  const std::wstring path = ToWindowsPath(Env(L"HALVANE_MSI"));
+  MSIHANDLE database = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &database), 0u);
+  const auto query = [&](const wchar_t* sql) {
+    MSIHANDLE view = 0, record = 0;
+    std::wstring text;
+    if (MsiDatabaseOpenViewW(database, sql, &view) == 0 && MsiViewExecute(view, 0) == 0 &&
+        MsiViewFetch(view, &record) == 0) {
+      wchar_t buffer[512] = {};
+      DWORD length = 512;
+      if (MsiRecordGetStringW(record, 1, buffer, &length) == 0)
+        text = buffer;
+      MsiCloseHandle(record);
+    }
+    if (view)
+      MsiCloseHandle(view);
+    return text;
+  };
+  EXPECT_EQ(query(L"SELECT `Description` FROM `LaunchCondition`"),
+            L"より新しいバージョンの Halvane 2023 がすでにインストールされています。"
+            L"インストールを中止します。");
+  EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ARPCOMMENTS'"), kComments);
+  EXPECT_EQ(query(L"SELECT `Description` FROM `Shortcut` WHERE `Shortcut`='DesktopShortcut'"),
+            L"AutoCAD 2023 で Halvane 2023 を使います");
+  EXPECT_EQ(query(L"SELECT `Description` FROM `Feature`"),
+            L"ランチャー、図面テンプレートと印刷スタイル テーブル");
+  EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ProductLanguage'"), L"1041");
+  EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ProductName'"),
+            L"Halvane 2023");
+  MsiCloseHandle(database);
+
+  MSIHANDLE summary = 0;
+  ASSERT_EQ(MsiGetSummaryInformationW(0, path.c_str(), 0, &summary), 0u);
+  const auto property = [&](UINT id) {
+    UINT type = 0;
+    INT number = 0;
+    FILETIME time{};
+    wchar_t buffer[512] = {};
+    DWORD length = 512;
+    MsiSummaryInfoGetPropertyW(summary, id, &type, &number, &time, buffer, &length);
+    return std::wstring(buffer);
+  };
+  EXPECT_EQ(property(PIDSI_TEMPLATE), L"Intel;1041");
+  // The summary keeps ASCII (see the package source).
+  EXPECT_EQ(property(PIDSI_COMMENTS),
+            L"Halvane 2023: launcher, drawing template and plot styles for AutoCAD 2023");
+  MsiCloseHandle(summary);
+}
+
+TEST_F(Installer, InstallsSilentlyWhereA32BitProgramBelongs) {
+  ASSERT_TRUE(Entries().empty()) << "the prefix must start without the product";
+  ASSERT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI"), L"install"), 0u);
+  for (const wchar_t* name : {L"Halvane2023.exe", L"Halvane.dwt", L"Plot Styles\\Hv_color.ctb",
+                              L"Plot Styles\\Hv_mono.ctb", L"Plot Styles\\Hv_mono2.ctb"}) {
+    EXPECT_TRUE(Exists(Installed(name))) << name;
+  }
+  EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")), "Halvane stand-in drawing template\n");
+  EXPECT_FALSE(Exists(L"C:\\Program Files\\Fenwright")) << "nothing in the 64-bit Program Files";
+  const std::vector<Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].version, Env(L"HALVANE_VERSION"));
+  EXPECT_EQ(entries[0].publisher, L"Fenwright");
+  EXPECT_EQ(entries[0].comments, kComments);
+  // The entry's icon: the program's, which the installer keeps in its cache
+  // (Windows names it in DisplayIcon; Wine 8 writes no DisplayIcon).
+  const std::wstring cached = L"C:\\windows\\Installer\\" + entries[0].name + L"\\Halvane2023.exe";
+  EXPECT_EQ(ReadText(cached), ReadText(Installed(L"Halvane2023.exe")));
+  EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, kUninstallKey + (L"\\" + entries[0].name), L"DisplayName",
+                    KEY_WOW64_32KEY),
+            L"Halvane 2023")
+      << "the entry of a 32-bit package is in the 32-bit view";
+}
+
+TEST_F(Installer, ShortcutsStartTheProgramInItsFolderWithItsIcon) {
+  for (const std::wstring& path : {MenuShortcut(), DesktopShortcut()}) {
+    SCOPED_TRACE(std::string(path.begin(), path.end()));
+    const std::optional<Link> link = ReadShortcut(path);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(_wcsicmp(link->target.c_str(), Installed(L"Halvane2023.exe").c_str()), 0);
+    // Windows Installer writes a folder with its closing backslash.
+    std::wstring folder = link->folder;
+    if (folder.ends_with(L"\\"))
+      folder.pop_back();
+    EXPECT_EQ(_wcsicmp(folder.c_str(), kInstallFolder), 0) << "Start in";
+    EXPECT_FALSE(link->icon.empty());
+    EXPECT_EQ(link->icon_index, 0);
+  }
+}
+
+TEST_F(Installer, DesktopShortcutStartsTheLauncherInTheInstallationFolder) {
+  PrepareUser();
+  // From an unrelated folder, as Explorer would: the shortcut's "Start in" decides.
+  ASSERT_TRUE(SetCurrentDirectoryW(Unrelated().c_str()));
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  const std::wstring shortcut = DesktopShortcut();
+  info.lpFile = shortcut.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ASSERT_TRUE(ShellExecuteExW(&info)) << GetLastError();
+  // Wine's shell starts a shortcut's target without giving its handle.
+  WaitForLauncher(info.hProcess ? info.hProcess : FindProcess(L"Halvane2023.exe"));
+
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), DefaultAcad());
+  for (const wchar_t* table : kTables) {
+    EXPECT_EQ(ReadText(PlotStyles() + L"\\" + table),
+              ReadText(Installed(std::wstring(L"Plot Styles\\") + table)));
+  }
+  // The stand-in saw the template switch and the installation folder.
+  const std::optional<std::string> raw = ReadText(Record());
+  ASSERT_TRUE(raw && raw->size() > 2);
+  const std::wstring record(reinterpret_cast<const wchar_t*>(raw->data() + 2),
+                            (raw->size() - 2) / 2);
+  EXPECT_NE(record.find(std::wstring(L"cwd=") + kInstallFolder + L"\n"), std::wstring::npos);
+  EXPECT_NE(record.find(L"arg=/t\narg=Halvane.dwt\n"), std::wstring::npos);
+}
+
+// The control: the same program started directly from the unrelated folder
+// takes that folder instead, so the check above can fail.
+TEST_F(Installer, ProgramStartedElsewhereTakesThatFolderInstead) {
+  PrepareUser();
+  const std::wstring exe = Installed(L"Halvane2023.exe");
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             Unrelated().c_str(), &si, &pi));
+  CloseHandle(pi.hThread);
+  WaitForLauncher(pi.hProcess);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), Unrelated());
+  EXPECT_FALSE(Exists(PlotStyles() + L"\\Hv_mono.ctb"));
+}
+
+TEST_F(Installer, LaterReleaseReplacesTheInstalledOneAndKeepsTheUsersFiles) {
+  WriteText(Installed(L"my notes.txt"), "the user's own file");
+  const std::vector<Entry> before = Entries();
+  ASSERT_EQ(before.size(), 1u);
+  ASSERT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI_LATER"), L"upgrade"), 0u);
+  const std::vector<Entry> after = Entries();
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].version, Env(L"HALVANE_VERSION_LATER"));
+  EXPECT_NE(after[0].name, before[0].name) << "a new product code replaced the old one";
+  EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")),
+            "Halvane stand-in drawing template, a later release\n");
+  EXPECT_TRUE(Exists(Installed(L"Halvane2023.exe")));
+  EXPECT_TRUE(Exists(DesktopShortcut()));
+  EXPECT_EQ(ReadText(Installed(L"my notes.txt")), "the user's own file");
+}
+
+TEST_F(Installer, EarlierReleaseIsRefusedOverALaterOne) {
+  // Windows Installer's 1603 (fatal error); Wine's msiexec gives it back whole here.
+  EXPECT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI_EARLIER"), L"downgrade"), 1603u);
+  const std::vector<Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].version, Env(L"HALVANE_VERSION_LATER"));
+  EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")),
+            "Halvane stand-in drawing template, a later release\n");
+}
+
+TEST_F(Installer, UninstallRemovesWhatItInstalledAndLeavesTheUsersData) {
+  ASSERT_EQ(Msiexec(L"/x " + Package(L"HALVANE_MSI_LATER"), L"uninstall"), 0u);
+  EXPECT_TRUE(Entries().empty());
+  // The user's file stays, and with it the folder that holds it; nothing else.
+  EXPECT_EQ(Names(kInstallFolder), std::vector<std::wstring>{L"my notes.txt"});
+  EXPECT_FALSE(Exists(MenuShortcut()));
+  EXPECT_FALSE(Exists(MenuFolder()));
+  EXPECT_FALSE(Exists(DesktopShortcut()));
+  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"MenuShortcut", KEY_WOW64_32KEY));
+  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"DesktopShortcut", KEY_WOW64_32KEY));
+  // The launcher's own record and the tables copied for AutoCAD belong to the user.
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), Unrelated());
+  EXPECT_TRUE(Exists(PlotStyles() + L"\\acad.ctb"));
+}
+
+TEST_F(Installer, UninstallLeavesNoEmptyFolder) {
+  RemoveTree(kMakerFolder);
+  ASSERT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI"), L"install-again"), 0u);
+  ASSERT_TRUE(Exists(Installed(L"Plot Styles\\Hv_mono.ctb")));
+  ASSERT_EQ(Msiexec(L"/x " + Package(L"HALVANE_MSI"), L"uninstall-again"), 0u);
+  EXPECT_FALSE(Exists(kInstallFolder));
+  EXPECT_FALSE(Exists(kMakerFolder));
+  EXPECT_FALSE(Exists(MenuFolder()));
+  EXPECT_TRUE(Entries().empty());
+}
+
+}  // namespace
+}  // namespace halvane::e2e
