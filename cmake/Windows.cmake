@@ -9,6 +9,7 @@ set(WIN32_SOURCES
   platform/win32/Win32Shell.cpp
   platform/win32/Win32Application.cpp
   ui/MainWindow.cpp
+  ui/Focus.cpp
   ui/Splash.cpp
   ui/OpenDialog.cpp
 )

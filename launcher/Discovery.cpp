@@ -53,6 +53,10 @@ void TForm1::LookUp(std::u16string_view user_key,
 }
 
 void TForm1::Button2Click() {
+  // While AutoCAD runs (the window came back through the icon), the path
+  // it was started from stays what it is.
+  if (phase_ == LaunchPhase::kWaitingForAutoCad)
+    return;
   const std::optional<std::u16string> chosen = view_.ExecuteOpenDialog1();
   if (!chosen || !p_.files.FileExists(*chosen))
     return;

@@ -90,7 +90,11 @@ class TForm1 {
   std::u16string ACADFolder2;
   std::u16string RegACADVer;
 
-  bool launching_ = false;
+  // Where the launch is: every handler asks. A launch runs once; while it
+  // waits for AutoCAD the window can come back through the icon, and then
+  // neither button starts or records anything.
+  enum class LaunchPhase { kNotStarted, kWaitingForAutoCad, kEnded };
+  LaunchPhase phase_ = LaunchPhase::kNotStarted;
   bool icon_shown_ = false;
 };
 

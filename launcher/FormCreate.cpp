@@ -85,6 +85,10 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Button3Click() {
+  // The exit button is disabled while AutoCAD runs; the close box still
+  // ends the launcher then, through the window, not through here.
+  if (phase_ == LaunchPhase::kWaitingForAutoCad)
+    return;
   view_.Close();
 }
 

@@ -1,6 +1,7 @@
 // Starting AutoCAD, the notification icon, and the wait for AutoCAD's end.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "launcher/Form1.h"
 #include "launcher/ParameterText.h"
@@ -20,11 +21,10 @@ std::u16string Decimal(std::uint32_t value) {
 }  // namespace
 
 void TForm1::Button1Click() {
-  // The launch is one-way; while it waits, the window can still be reached
-  // from the icon, and a second press must start nothing.
-  if (launching_)
+  // The launch is one-way: a second press starts nothing.
+  if (phase_ != LaunchPhase::kNotStarted)
     return;
-  launching_ = true;
+  phase_ = LaunchPhase::kWaitingForAutoCad;
 
   const std::u16string parameters = BuildParameterText(p_.files.CommandLine());
   p_.shell.ReadStartupInfo(SInfo);
@@ -36,9 +36,11 @@ void TForm1::Button1Click() {
   if (!FitsOnACommandLine(ACADLocation, parameters)) {
     failure = kErrorFilenameExcedRange;
   } else {
-    const ShellExecuteRequest request{view_.Handle(), u"open", ACADLocation, parameters, kSwShow};
-    if (!p_.shell.Execute(request, PInfo))
-      failure = p_.shell.LastError();
+    StartResult started =
+        p_.shell.Execute({view_.Handle(), u"open", ACADLocation, parameters, kSwShow});
+    PInfo = std::move(started.info);
+    if (started.error != 0)
+      failure = started.error;
   }
   if (failure)
     p_.app.ShowMessage(std::u16string(kLaunchFailed) + Decimal(*failure) + u")");
@@ -60,7 +62,8 @@ void TForm1::Button1Click() {
   p_.app.ShowApplicationWindow(kSwHide);
   p_.app.ProcessMessages();
 
-  const std::uint32_t waited = p_.shell.WaitForProcess(PInfo.hProcess.get());
+  const std::uint32_t waited = p_.app.WaitForProcess(PInfo.hProcess.get());
+  phase_ = LaunchPhase::kEnded;
   p_.shell.Sleep(1000);
   if (waited == kWaitObject0)
     view_.SetPanel1Text(kLaunchEnded);

@@ -20,7 +20,14 @@ class Application {
   // windows it owns (kSwShowMinimized and kSwHide hide them, kSwShowNormal
   // brings them back).
   virtual void ShowApplicationWindow(int command) = 0;
+  // Every message loop belongs to the application. A loop nested in the
+  // event loop that takes the request to quit posts it again and returns,
+  // so only the event loop ends the program.
   virtual void ProcessMessages() = 0;
+  // Waits without a time-out for the process to end, handling window
+  // messages as the event loop does: kWaitObject0, kWaitFailed at once for
+  // no process, or kWaitQuit when the request to quit came first.
+  virtual std::uint32_t WaitForProcess(const Process* process) = 0;
   // Asks the event loop to stop (posts the quit message).
   virtual void Terminate() = 0;
   virtual IconHandle Icon() = 0;

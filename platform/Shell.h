@@ -1,5 +1,5 @@
 // The shell and process services: starting a program, the notification-area
-// icon, waiting for a process, pausing, and the thread's last error. The
+// icon and pausing. (Waiting for a process is a message loop: Application.) The
 // records mirror the Windows ones field for field, so the Win32 layer copies
 // them across unchanged.
 #pragma once
@@ -73,18 +73,19 @@ struct ShellExecuteRequest {
   int show = kSwShow;
 };
 
+// What starting a program gave: the started process (when the shell hands
+// one back), and the error code, read right after the call; 0 when started.
+struct StartResult {
+  ProcessInformation info;
+  std::uint32_t error = 0;
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
-  // Starts the file; on success fills `info.hProcess`. On failure returns
-  // false with the thread's last error telling why.
-  virtual bool Execute(const ShellExecuteRequest& request, ProcessInformation& info) = 0;
-  virtual std::uint32_t LastError() = 0;
+  virtual StartResult Execute(const ShellExecuteRequest& request) = 0;
   virtual void ReadStartupInfo(StartupInfo& info) = 0;
   virtual bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
-  // Waits without a time-out for the process to end: kWaitObject0, kWaitFailed
-  // at once for no process, or kWaitQuit. Window messages keep flowing.
-  virtual std::uint32_t WaitForProcess(const Process* process) = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 

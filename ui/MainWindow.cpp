@@ -5,6 +5,7 @@
 #include "launcher/EventDispatch.h"
 #include "launcher/Form1.h"
 #include "platform/win32/WideText.h"
+#include "ui/Focus.h"
 
 namespace halvane::ui {
 namespace {
@@ -42,14 +43,13 @@ MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app)
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
 
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &MainWindow::WindowProc;
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, L"MAINICON");
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);
   wc.lpszClassName = kMainWindowClass;
-  RegisterClassExW(&wc);
+  if (!win32::WindowBinding<MainWindow>::Register(wc))
+    return;
 
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const DWORD ex_style = WS_EX_CONTROLPARENT;
@@ -58,14 +58,22 @@ MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app)
   CreateWindowExW(ex_style, kMainWindowClass, kMainWindowCaption, style, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, app.Window(),
                   nullptr, instance, this);
+  if (!window_)
+    return;
   CreateControls();
   app_.SetMainWindow(window_.Get());
 }
 
 MainWindow::~MainWindow() {
+  // The splash and the window go while everything they use is still here.
   splash_.reset();
-  if (window_)
-    SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
+  window_.Reset();
+}
+
+void MainWindow::Unbind() {
+  window_.Release();
+  last_focus_ = nullptr;
+  app_.SetMainWindow(nullptr);
 }
 
 void MainWindow::CreateControls() {
@@ -101,12 +109,12 @@ void MainWindow::PlaceRightAligned(int id, int right_edge, int top) {
   HWND label = Child(id);
   wchar_t text[256];
   const int length = GetWindowTextW(label, text, 256);
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, font_.Get());
   SIZE size{};
-  GetTextExtentPoint32W(dc, text, length, &size);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  {
+    win32::WindowDc dc(label);
+    win32::SelectedObject font(dc.Get(), font_.Get());
+    GetTextExtentPoint32W(dc.Get(), text, length, &size);
+  }
   SetWindowPos(label, nullptr, right_edge - size.cx, top, size.cx, 12,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -128,7 +136,7 @@ void MainWindow::CenterOnWorkArea() {
 void MainWindow::FocusFirstEnabled() {
   for (const int id : {kIdButton1, kIdEdit4, kIdButton2}) {
     if (IsWindowEnabled(Child(id))) {
-      SetFocus(Child(id));
+      GiveFocus(window_.Get(), Child(id));
       return;
     }
   }
@@ -155,20 +163,7 @@ void MainWindow::DrawPanel1(const DRAWITEMSTRUCT& item) {
   RestoreDC(item.hDC, saved);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_.Reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self)
-    return DefWindowProcW(window, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
-LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
-  HWND window = window_.Get();
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kIconCallbackMessage) {
     if (form_) {
       const TMessage msg{message, static_cast<std::uint32_t>(wparam),
@@ -213,7 +208,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
           last_focus_ = focus;
       } else {
         if (last_focus_ && IsWindowEnabled(last_focus_)) {
-          SetFocus(last_focus_);
+          GiveFocus(window, last_focus_);
         } else {
           FocusFirstEnabled();
         }
@@ -248,11 +243,6 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      window_.Release();
-      app_.SetMainWindow(nullptr);
-      break;
     default:
       break;
   }
@@ -266,8 +256,11 @@ void MainWindow::SetEdit4Text(std::u16string_view text) {
 void MainWindow::SetEnabled(ViewControl control, bool enabled) {
   HWND child = Child(ControlOf(control));
   if (!enabled && GetFocus() == child) {
-    // Leave the focus where the keyboard can still reach it.
-    SendMessageW(window_.Get(), WM_NEXTDLGCTL, 0, FALSE);
+    // Leave the focus where the keyboard can still reach it: the next
+    // control of the tab order (WM_NEXTDLGCTL works in dialogs only).
+    const HWND next = GetNextDlgTabItem(window_.Get(), child, FALSE);
+    if (next && next != child)
+      GiveFocus(window_.Get(), next);
   }
   EnableWindow(child, enabled);
 }

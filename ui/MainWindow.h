@@ -12,6 +12,7 @@
 #include "launcher/LauncherView.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Application.h"
+#include "platform/win32/WindowBinding.h"
 #include "ui/OpenDialog.h"
 #include "ui/Splash.h"
 
@@ -61,8 +62,10 @@ class MainWindow : public LauncherView {
   void ReleaseSplash() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  friend class win32::WindowBinding<MainWindow>;
+  void Bind(HWND window) { window_.Reset(window); }
+  void Unbind();
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   HWND Child(int id) const { return GetDlgItem(window_.Get(), id); }
   void PlaceRightAligned(int id, int right_edge, int top);
@@ -74,16 +77,18 @@ class MainWindow : public LauncherView {
   HINSTANCE instance_;
   win32::Win32Application& app_;
   TForm1* form_ = nullptr;
-  win32::UniqueWindow window_;
+  // The fonts outlive the window and its controls, which use them: members
+  // go in the reverse order of these lines, and the window is last here.
   win32::UniqueGdiObject font_;
   win32::UniqueGdiObject button1_font_;
   win32::UniqueGdiObject panel_font_;
-  std::unique_ptr<TSplash> splash_;
   TOpenDialog open_dialog_;
   std::u16string panel_text_;
-  HWND last_focus_ = nullptr;
+  HWND last_focus_ = nullptr;  // a control of this window; forgotten with it
   bool placed_ = false;
   UINT taskbar_created_ = 0;
+  std::unique_ptr<TSplash> splash_;
+  win32::UniqueWindow window_;
 };
 
 }  // namespace halvane::ui

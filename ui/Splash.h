@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/WindowBinding.h"
 
 namespace halvane::ui {
 
@@ -25,11 +26,14 @@ class TSplash {
   void Release();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class win32::WindowBinding<TSplash>;
+  void Bind(HWND window) { window_.Reset(window); }
+  void Unbind() { window_.Release(); }
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
 
-  win32::UniqueWindow window_;
   win32::UniqueGdiObject picture_;
+  win32::UniqueWindow window_;  // last: goes before the picture it shows
 };
 
 }  // namespace halvane::ui

@@ -29,9 +29,13 @@ class UniqueOwner {
   T Get() const { return value_; }
   explicit operator bool() const { return value_ != Traits::Invalid(); }
   T Release() { return std::exchange(value_, Traits::Invalid()); }
+  // Closing keeps the thread's last error: it may still be read.
   void Reset(T value = Traits::Invalid()) {
-    if (value_ != Traits::Invalid())
+    if (value_ != Traits::Invalid()) {
+      const DWORD error = GetLastError();
       Traits::Close(value_);
+      SetLastError(error);
+    }
     value_ = value;
   }
   // For out-parameters: frees what is held and gives the slot.
@@ -76,6 +80,11 @@ struct CoTaskStringTraits {
   static void Close(PWSTR text) { CoTaskMemFree(text); }
 };
 
+struct MemoryDcTraits {
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+
 using UniqueHKey = UniqueOwner<HKEY, HKeyTraits>;
 using UniqueHandle = UniqueOwner<HANDLE, HandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
@@ -83,6 +92,56 @@ using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
 using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits>;
 using UniquePidl = UniqueOwner<LPITEMIDLIST, PidlTraits>;
 using UniqueCoTaskString = UniqueOwner<PWSTR, CoTaskStringTraits>;
+// A memory device context (CreateCompatibleDC).
+using UniqueMemoryDc = UniqueOwner<HDC, MemoryDcTraits>;
+
+// A window's device context, from GetDC to ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_)
+      ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// The device context of WM_PAINT, from BeginPaint to EndPaint.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintDc() { EndPaint(window_, &paint_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// An object selected into a device context; the one it replaced goes back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (old_)
+      SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // A COM interface pointer that releases its reference.
 template <class T>
@@ -109,8 +168,11 @@ class ComPtr {
     return &p_;
   }
   void Reset() {
-    if (p_)
+    if (p_) {
+      const DWORD error = GetLastError();
       std::exchange(p_, nullptr)->Release();
+      SetLastError(error);
+    }
   }
 
  private:

@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Application.h"
 
+#include "platform/win32/BenchMarks.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Process.h"
 
 namespace halvane::win32 {
 namespace {
@@ -12,57 +14,49 @@ constexpr wchar_t kClassName[] = L"HalvaneApplication";
 Win32Application::Win32Application(HINSTANCE instance) : instance_(instance) {
   icon_ = LoadIconW(instance, L"MAINICON");
   WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &Win32Application::WindowProc;
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  if (!WindowBinding<Win32Application>::Register(wc))
+    return;
   // A window of no size in the middle of the screen: never seen itself, it
   // carries the taskbar button and owns every other window of the launcher.
   const std::wstring title = Wide(kApplicationTitle);
-  window_.Reset(
-      CreateWindowExW(0, kClassName, title.c_str(),
-                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                      nullptr, nullptr, instance, this));
-  SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  CreateWindowExW(0, kClassName, title.c_str(),
+                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                  GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                  nullptr, nullptr, instance, this);
 }
 
-Win32Application::~Win32Application() = default;
+Win32Application::~Win32Application() {
+  window_.Reset();
+}
 
-LRESULT CALLBACK Win32Application::WindowProc(HWND window,
-                                              UINT message,
-                                              WPARAM wparam,
-                                              LPARAM lparam) {
-  auto* self = reinterpret_cast<Win32Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self) {
-    switch (message) {
-      case WM_SYSCOMMAND:
-        // The taskbar button restores or minimises the whole launcher.
-        if ((wparam & 0xFFF0) == SC_RESTORE) {
-          self->Restore();
-          return 0;
-        }
-        if ((wparam & 0xFFF0) == SC_MINIMIZE) {
-          self->Minimize();
-          return 0;
-        }
-        break;
-      case WM_ACTIVATE:
-        if (LOWORD(wparam) != WA_INACTIVE && self->main_ && IsWindowVisible(self->main_) &&
-            !IsIconic(window)) {
-          SetActiveWindow(self->main_);
-          return 0;
-        }
-        break;
-      case WM_CLOSE:
-        if (self->main_)
-          PostMessageW(self->main_, WM_CLOSE, 0, 0);
+LRESULT Win32Application::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      // The taskbar button restores or minimises the whole launcher.
+      if ((wparam & 0xFFF0) == SC_RESTORE) {
+        Restore();
         return 0;
-      default:
-        break;
-    }
+      }
+      if ((wparam & 0xFFF0) == SC_MINIMIZE) {
+        Minimize();
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && main_ && IsWindowVisible(main_) && !IsIconic(window)) {
+        SetActiveWindow(main_);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (main_)
+        PostMessageW(main_, WM_CLOSE, 0, 0);
+      return 0;
+    default:
+      break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -98,7 +92,7 @@ void Win32Application::ShowApplicationWindow(int command) {
   }
 }
 
-bool Win32Application::HandleMessage(const MSG& msg) {
+bool Win32Application::Dispatch(const MSG& msg) {
   if (msg.message == WM_QUIT)
     return false;
   if (main_ && IsDialogMessageW(main_, const_cast<MSG*>(&msg)))
@@ -111,7 +105,7 @@ bool Win32Application::HandleMessage(const MSG& msg) {
 void Win32Application::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!HandleMessage(msg)) {
+    if (!Dispatch(msg)) {
       // Leave the request to quit for the event loop.
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
@@ -119,7 +113,35 @@ void Win32Application::ProcessMessages() {
   }
 }
 
+std::uint32_t Win32Application::WaitForProcess(const Process* process) {
+  const HANDLE handle = process ? ProcessHandleOf(*process) : nullptr;
+  if (!handle)
+    return kWaitFailed;
+  // A thread with windows must keep handling messages: broadcasts would
+  // stall other programs, and the icon's click must work while AutoCAD runs.
+  bench::Record("wait");
+  for (;;) {
+    const DWORD result =
+        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    bench::CountWakeup();
+    if (result == WAIT_OBJECT_0) {
+      bench::Record("waited");
+      return kWaitObject0;
+    }
+    if (result != WAIT_OBJECT_0 + 1)
+      return kWaitFailed;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!Dispatch(msg)) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return kWaitQuit;
+      }
+    }
+  }
+}
+
 void Win32Application::Terminate() {
+  terminating_ = true;
   PostQuitMessage(0);
 }
 
@@ -143,14 +165,17 @@ int Win32Application::Run() {
   ShowWindow(window_.Get(), SW_SHOWNORMAL);
   if (main_ && IsWindow(main_)) {
     ShowWindow(main_, SW_SHOWNORMAL);
-    UpdateWindow(main_);
+    // Painted at once for the user, unless the request to quit is already
+    // queued (the launch has ended): then nobody will look at it.
+    if (!terminating_)
+      UpdateWindow(main_);
   }
   MSG msg;
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1)
       break;
-    HandleMessage(msg);
+    Dispatch(msg);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/Application.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/WindowBinding.h"
 
 namespace halvane::win32 {
 
@@ -19,26 +20,32 @@ class Win32Application : public Application {
 
   void ShowApplicationWindow(int command) override;
   void ProcessMessages() override;
+  std::uint32_t WaitForProcess(const Process* process) override;
   void Terminate() override;
   IconHandle Icon() override;
   void ShowMessage(std::u16string_view text) override;
   void ShowError(std::u16string_view message) override;
 
-  // Takes one message from the queue and handles it; false when it was the
+  // Handles one message taken from the queue; false when it was the
   // request to quit.
-  bool HandleMessage(const MSG& msg);
+  bool Dispatch(const MSG& msg);
   // The event loop: shows the main window, then runs until the quit request.
+  // The only loop that ends the program.
   int Run();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  friend class WindowBinding<Win32Application>;
+  void Bind(HWND window) { window_.Reset(window); }
+  void Unbind() { window_.Release(); }
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Minimize();
   void Restore();
 
   HINSTANCE instance_;
-  UniqueWindow window_;
+  HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   HWND main_ = nullptr;
-  HICON icon_ = nullptr;
+  bool terminating_ = false;
+  UniqueWindow window_;  // last: goes first
 };
 
 }  // namespace halvane::win32

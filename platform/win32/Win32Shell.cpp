@@ -17,15 +17,6 @@ static_assert(sizeof(NOTIFYICONDATAW) == kNotifyIconDataSize);
 #endif
 static_assert(sizeof(NotifyIconData::szTip) == sizeof(NOTIFYICONDATAW::szTip));
 
-class Win32Process : public Process {
- public:
-  explicit Win32Process(HANDLE handle) : handle_(handle) {}
-  HANDLE Get() const { return handle_.Get(); }
-
- private:
-  UniqueHandle handle_;
-};
-
 // What ShellExecuteEx reports in hInstApp when it sets no last error.
 DWORD ErrorFromInstApp(HINSTANCE inst_app) {
   switch (reinterpret_cast<INT_PTR>(inst_app)) {
@@ -46,16 +37,12 @@ DWORD ErrorFromInstApp(HINSTANCE inst_app) {
 
 }  // namespace
 
-HANDLE ProcessHandleOf(const Process& process) {
-  return static_cast<const Win32Process&>(process).Get();
-}
-
-bool Win32Shell::Execute(const ShellExecuteRequest& request, ProcessInformation& info) {
-  info = ProcessInformation{};
+StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
+  StartResult result;
   // The shell would open a folder window for an empty name.
   if (request.file.empty()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return false;
+    result.error = ERROR_FILE_NOT_FOUND;
+    return result;
   }
   const std::wstring verb = Wide(request.verb);
   const std::wstring file = Wide(request.file);
@@ -73,23 +60,17 @@ bool Win32Shell::Execute(const ShellExecuteRequest& request, ProcessInformation&
   sei.nShow = request.show;
   bench::Record("execute");
   const BOOL started = ShellExecuteExW(&sei);
+  const DWORD error = started ? ERROR_SUCCESS : GetLastError();
   bench::Record("executed");
   if (!started) {
-    DWORD error = GetLastError();
-    if (error == ERROR_SUCCESS)
-      error = ErrorFromInstApp(sei.hInstApp);
-    SetLastError(error);
-    return false;
+    result.error = error != ERROR_SUCCESS ? error : ErrorFromInstApp(sei.hInstApp);
+    return result;
   }
   if (sei.hProcess) {
-    info.dwProcessId = GetProcessId(sei.hProcess);
-    info.hProcess = std::make_unique<Win32Process>(sei.hProcess);
+    result.info.dwProcessId = GetProcessId(sei.hProcess);
+    result.info.hProcess = std::make_unique<Win32Process>(sei.hProcess);
   }
-  return true;
-}
-
-std::uint32_t Win32Shell::LastError() {
-  return GetLastError();
+  return result;
 }
 
 void Win32Shell::ReadStartupInfo(StartupInfo& info) {
@@ -111,39 +92,6 @@ bool Win32Shell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& dat
   nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
   std::memcpy(nid.szTip, data.szTip, sizeof(nid.szTip));
   return Shell_NotifyIconW(static_cast<DWORD>(message), &nid) != FALSE;
-}
-
-std::uint32_t Win32Shell::WaitForProcess(const Process* process) {
-  if (!process || !ProcessHandleOf(*process)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return kWaitFailed;
-  }
-  const HANDLE handle = ProcessHandleOf(*process);
-  // A thread with windows must keep handling messages: broadcasts would
-  // stall other programs, and the icon's click must work while AutoCAD runs.
-  bench::Record("wait");
-  for (;;) {
-    const DWORD result =
-        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    bench::CountWakeup();
-    if (result == WAIT_OBJECT_0) {
-      bench::Record("waited");
-      return kWaitObject0;
-    }
-    if (result != WAIT_OBJECT_0 + 1)
-      return kWaitFailed;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT)
-        return kWaitQuit;
-      if (app_) {
-        app_->HandleMessage(msg);
-      } else {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-    }
-  }
 }
 
 void Win32Shell::Sleep(std::uint32_t milliseconds) {

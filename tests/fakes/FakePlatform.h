@@ -32,19 +32,19 @@ class FakeShell : public Shell {
     int& open_;
   };
 
-  bool Execute(const ShellExecuteRequest& request, ProcessInformation& info) override {
+  StartResult Execute(const ShellExecuteRequest& request) override {
     log_.Add("exec " + Utf8(request.verb) + "|" + Utf8(request.file) + "|" +
              Utf8(request.parameters) + "|" + std::to_string(request.show));
     last_request_owner = request.owner;
+    StartResult result;
     if (fail_with) {
-      last_error_ = *fail_with;
-      return false;
+      result.error = *fail_with;
+      return result;
     }
-    info.hProcess = std::make_unique<FakeProcess>(open_processes);
-    info.dwProcessId = 4242;
-    return true;
+    result.info.hProcess = std::make_unique<FakeProcess>(open_processes);
+    result.info.dwProcessId = 4242;
+    return result;
   }
-  std::uint32_t LastError() override { return last_error_; }
   void ReadStartupInfo(StartupInfo& info) override {
     info.cb = 68;
     log_.Add("startupinfo");
@@ -54,6 +54,25 @@ class FakeShell : public Shell {
     icon_records.push_back(data);
     return notify_result;
   }
+  void Sleep(std::uint32_t milliseconds) override {
+    log_.Add("sleep " + std::to_string(milliseconds));
+  }
+
+  std::optional<std::uint32_t> fail_with;
+  bool notify_result = true;
+  std::vector<NotifyIconData> icon_records;
+  WindowHandle last_request_owner = 0;
+  int open_processes = 0;
+
+ private:
+  EventLog& log_;
+};
+
+class FakeApplication : public Application {
+ public:
+  explicit FakeApplication(EventLog& log) : log_(log) {}
+  void ShowApplicationWindow(int command) override { log_.Add("app " + std::to_string(command)); }
+  void ProcessMessages() override { log_.Add("process messages"); }
   std::uint32_t WaitForProcess(const Process* process) override {
     log_.Add("wait");
     waited_on.push_back(process);
@@ -63,35 +82,16 @@ class FakeShell : public Shell {
       return kWaitFailed;
     return wait_result;
   }
-  void Sleep(std::uint32_t milliseconds) override {
-    log_.Add("sleep " + std::to_string(milliseconds));
-  }
-
-  std::optional<std::uint32_t> fail_with;
-  std::uint32_t wait_result = kWaitObject0;
-  bool notify_result = true;
-  std::function<void()> during_wait;
-  std::vector<NotifyIconData> icon_records;
-  std::vector<const Process*> waited_on;
-  WindowHandle last_request_owner = 0;
-  int open_processes = 0;
-
- private:
-  EventLog& log_;
-  std::uint32_t last_error_ = 0;
-};
-
-class FakeApplication : public Application {
- public:
-  explicit FakeApplication(EventLog& log) : log_(log) {}
-  void ShowApplicationWindow(int command) override { log_.Add("app " + std::to_string(command)); }
-  void ProcessMessages() override { log_.Add("process messages"); }
   void Terminate() override { log_.Add("terminate"); }
   IconHandle Icon() override { return 0x5150; }
   void ShowMessage(std::u16string_view text) override { log_.Add("messagebox " + Utf8(text)); }
   void ShowError(std::u16string_view message) override {
     log_.Add("error " + Utf8(ErrorReportText(message)));
   }
+
+  std::uint32_t wait_result = kWaitObject0;
+  std::function<void()> during_wait;
+  std::vector<const Process*> waited_on;
 
  private:
   EventLog& log_;

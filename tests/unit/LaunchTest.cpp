@@ -29,8 +29,8 @@ TEST_F(LaunchTest, StepsRunInOrder) {
           "icon add", "disable Button3", "app 2", "app 0", "process messages", "wait", "sleep 1000",
           "panel1 実行終了", "icon delete", "app 1", "enable Button3", "terminate"}));
   EXPECT_EQ(shell.last_request_owner, view.Handle());
-  ASSERT_EQ(shell.waited_on.size(), 1u);
-  EXPECT_NE(shell.waited_on[0], nullptr);
+  ASSERT_EQ(app.waited_on.size(), 1u);
+  EXPECT_NE(app.waited_on[0], nullptr);
 }
 
 TEST_F(LaunchTest, IconRecordIsFilledAsWindowsExpects) {
@@ -62,8 +62,8 @@ TEST_F(LaunchTest, FailedStartIsReportedOnceAndTheLauncherEnds) {
   Launch(u"C:\\Gone\\acad.exe");
   EXPECT_EQ(log.Count("messagebox 実行できません (1155)"), 1);
   EXPECT_LT(log.IndexOf("messagebox 実行できません (1155)"), log.IndexOf("icon add"));
-  ASSERT_EQ(shell.waited_on.size(), 1u);
-  EXPECT_EQ(shell.waited_on[0], nullptr);
+  ASSERT_EQ(app.waited_on.size(), 1u);
+  EXPECT_EQ(app.waited_on[0], nullptr);
   EXPECT_EQ(view.panel1, u"");
   EXPECT_TRUE(log.Has("icon delete"));
   EXPECT_EQ(log.entries.back(), "terminate");
@@ -76,7 +76,7 @@ TEST_F(LaunchTest, CommandLineThatWouldBeCutIsRefusedAndReported) {
   for (const std::size_t extra : {std::size_t{0}, std::size_t{1}}) {
     SCOPED_TRACE(extra);
     log = EventLog{};
-    shell.waited_on.clear();
+    app.waited_on.clear();
     form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
     const std::u16string drawing = u"D:\\" + std::u16string(longest + extra - 7, u'x') + u".dwg";
     ASSERT_EQ(drawing.size(), longest + extra);
@@ -94,8 +94,8 @@ TEST_F(LaunchTest, CommandLineThatWouldBeCutIsRefusedAndReported) {
                                           "process messages", "wait", "sleep 1000", "icon delete",
                                           "app 1", "enable Button3", "terminate"}))
           << "nothing started; the closing steps as after any failed start";
-      ASSERT_EQ(shell.waited_on.size(), 1u);
-      EXPECT_EQ(shell.waited_on[0], nullptr);
+      ASSERT_EQ(app.waited_on.size(), 1u);
+      EXPECT_EQ(app.waited_on[0], nullptr);
     }
   }
 }
@@ -124,7 +124,7 @@ TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
     EventLog fresh;
     log = fresh;
     view.panel1.clear();
-    shell.wait_result = result;
+    app.wait_result = result;
     form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
     Launch();
     EXPECT_EQ(view.panel1, u"");
@@ -134,14 +134,35 @@ TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
 }
 
 TEST_F(LaunchTest, SecondPressWhileWaitingStartsNothing) {
-  shell.during_wait = [this] { view.PressButton1(); };
+  app.during_wait = [this] { view.PressButton1(); };
   Launch();
   EXPECT_EQ(log.Count("startupinfo"), 1);
-  EXPECT_EQ(shell.waited_on.size(), 1u);
+  EXPECT_EQ(app.waited_on.size(), 1u);
+}
+
+// The window came back through the icon while AutoCAD runs: no button
+// starts, searches, records or closes anything.
+TEST_F(LaunchTest, WhileWaitingNoButtonActs) {
+  files.AddFile(u"D:\\Picked\\acad.exe");
+  view.dialog_results.push_back(u"D:\\Picked\\acad.exe");
+  app.during_wait = [this] {
+    log.Add("-- waiting");
+    Run(&TForm1::Button1Click);
+    Run(&TForm1::Button2Click);
+    Run(&TForm1::Button3Click);
+    log.Add("-- waited");
+  };
+  Launch();
+  EXPECT_EQ(log.IndexOf("-- waited"), log.IndexOf("-- waiting") + 1);
+  EXPECT_EQ(view.dialog_results.size(), 1u) << "no dialog was shown";
+  EXPECT_EQ(Stored(u"AcadPath"), u"C:\\AutoCAD\\acad.exe");
+  // After the launch has ended, the exit button closes again (the control).
+  Run(&TForm1::Button3Click);
+  EXPECT_EQ(log.entries.back(), "close");
 }
 
 TEST_F(LaunchTest, IconClickRestoresTheWindow) {
-  shell.during_wait = [this] {
+  app.during_wait = [this] {
     form->ICONMessage(TMessage{kIconCallbackMessage, 1, 0x0202, 0});  // button up: ignored
     log.Add("-- click");
     form->ICONMessage(TMessage{kIconCallbackMessage, 1, 0x0201, 0});
@@ -156,7 +177,7 @@ TEST_F(LaunchTest, IconClickRestoresTheWindow) {
 }
 
 TEST_F(LaunchTest, IconIsAddedAgainWhenTheTaskbarReturns) {
-  shell.during_wait = [this] { form->TaskbarCreated(); };
+  app.during_wait = [this] { form->TaskbarCreated(); };
   Launch();
   EXPECT_EQ(log.Count("icon add"), 2);
   const std::size_t before = log.entries.size();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/win32/Scenario.h"
 #include "ui/MainWindow.h"
@@ -199,6 +200,80 @@ TEST_F(MainWindowTest, EnterAndEscapeOutsideAButtonDoNothing) {
   EXPECT_TRUE(Running());
   EXPECT_EQ(scenario.FindWindowOf(L"#32770", nullptr, 300), nullptr);
 }
+
+// Real keyboard input, to whatever window has the focus, as a person types.
+void Type(const std::vector<WORD>& keys) {
+  for (const WORD vk : keys) {
+    INPUT input[2] = {};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = vk;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    Sleep(60);
+  }
+}
+
+bool BringToFront(HWND window) {
+  for (int i = 0; i < 40 && GetForegroundWindow() != window; ++i) {
+    SetForegroundWindow(window);
+    Sleep(50);
+  }
+  return GetForegroundWindow() == window;
+}
+
+struct KeyCase {
+  const char* label;
+  bool deactivate_first;  // another window takes the activation, then the launcher gets it back
+  std::vector<WORD> keys;
+  bool launches;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class MainWindowKeys : public MainWindowTest, public ::testing::WithParamInterface<KeyCase> {};
+
+// Nothing was found, so a launch fails with its message and ends the program.
+TEST_P(MainWindowKeys, PressTheFocusedButtonAsTheDialogManagerDoes) {
+  const KeyCase& c = GetParam();
+  ASSERT_TRUE(BringToFront(window));
+  if (c.deactivate_first) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0, 0, 80,
+                                 40, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(BringToFront(other));
+    ASSERT_TRUE(Settle(window));
+    ASSERT_TRUE(BringToFront(window));
+    DestroyWindow(other);
+  }
+  ASSERT_TRUE(Settle(window));
+  ASSERT_EQ(Focus(window), Item(kIdButton1));
+  Type(c.keys);
+  HWND box = scenario.FindWindowOf(L"#32770", L"Halvane2023", c.launches ? kTimeout : 800);
+  if (!c.launches) {
+    EXPECT_EQ(box, nullptr);
+    EXPECT_TRUE(Running());
+    return;
+  }
+  ASSERT_NE(box, nullptr) << "the key did not press the launch button";
+  wchar_t text[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  EXPECT_STREQ(text, L"実行できません (2)");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealKeyboard,
+    MainWindowKeys,
+    ::testing::Values(
+        KeyCase{"EnterOnTheFirstFocus", false, {VK_RETURN}, true},
+        KeyCase{"EnterAfterTabWentRound", false, {VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, true},
+        KeyCase{"EnterAfterReactivation", true, {VK_RETURN}, true},
+        KeyCase{"Space", false, {VK_SPACE}, true},
+        KeyCase{"EscapeDoesNothing", false, {VK_ESCAPE}, false}),
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.label); });
 
 TEST_F(MainWindowTest, AltXEndsTheProgram) {
   AltChar(Item(kIdButton1), L'x');

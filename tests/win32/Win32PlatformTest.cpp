@@ -10,6 +10,7 @@
 #include "HalvaneVersion.h"
 #include "launcher/ParameterText.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Application.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Shell.h"
 #include "tests/fakes/MicrosoftArgs.h"
@@ -113,7 +114,9 @@ TEST(Win32CommandLine, MicrosoftSplittingAgreesWithWindows) {
   }
 }
 
-TEST(Win32Shell, FailedStartsGiveTheLastError) {
+// The error comes with the result, read where the start failed: a last
+// error left from an earlier call (the sentinel) must not come back.
+TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
   struct Case {
     std::u16string file;
     DWORD error;
@@ -122,19 +125,21 @@ TEST(Win32Shell, FailedStartsGiveTheLastError) {
       {u"C:\\no such folder\\acad.exe", ERROR_PATH_NOT_FOUND},
       {u"C:\\windows\\no such acad.exe", ERROR_FILE_NOT_FOUND},
   };
+  constexpr DWORD kSentinel = 0x0BADF00D;
   Win32Shell shell;
+  Win32Application app(GetModuleHandleW(nullptr));
   for (const Case& c : cases) {
-    ProcessInformation info;
-    EXPECT_FALSE(shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow}, info));
-    const std::uint32_t error = shell.LastError();
+    SetLastError(kSentinel);
+    const StartResult result = shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow});
     // Windows says "path not found" where Wine says "file not found".
     if (c.error == ERROR_PATH_NOT_FOUND) {
-      EXPECT_TRUE(error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) << error;
+      EXPECT_TRUE(result.error == ERROR_PATH_NOT_FOUND || result.error == ERROR_FILE_NOT_FOUND)
+          << result.error;
     } else {
-      EXPECT_EQ(error, c.error);
+      EXPECT_EQ(result.error, c.error);
     }
-    EXPECT_EQ(info.hProcess, nullptr);
-    EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitFailed);
+    EXPECT_EQ(result.info.hProcess, nullptr);
+    EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitFailed);
   }
 }
 
@@ -145,45 +150,65 @@ TEST(Win32Shell, StartedProgramIsWaitedFor) {
   const std::wstring record = std::wstring(temp) + L"halvane-shell-record.txt";
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
   Win32Shell shell;
-  ProcessInformation info;
+  Win32Application app(GetModuleHandleW(nullptr));
   const std::u16string file = Utf16(test::BesideThisProgram(L"acad.exe"));
-  ASSERT_TRUE(shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow}, info)) << shell.LastError();
-  ASSERT_NE(info.hProcess, nullptr);
-  EXPECT_NE(info.dwProcessId, 0u);
+  SetLastError(0x0BADF00D);
+  const StartResult result = shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow});
+  ASSERT_EQ(result.error, 0u);
+  ASSERT_NE(result.info.hProcess, nullptr);
+  EXPECT_NE(result.info.dwProcessId, 0u);
   const DWORD started = GetTickCount();
-  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitObject0);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitObject0);
   EXPECT_GE(GetTickCount() - started, 200u);
   DWORD code = 1;
-  GetExitCodeProcess(ProcessHandleOf(*info.hProcess), &code);
+  GetExitCodeProcess(ProcessHandleOf(*result.info.hProcess), &code);
   EXPECT_EQ(code, 0u);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", nullptr);
   DeleteFileW(record.c_str());
 }
 
-TEST(Win32Shell, QuitRequestEndsTheWaitAndTheProgramRunsOn) {
+// Only the event loop ends the program: a nested loop that takes the
+// request to quit posts it again.
+bool QuitIsPending() {
+  MSG msg;
+  return PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_QUIT && msg.wParam == 7;
+}
+
+TEST(Win32Application, QuitRequestEndsTheWaitIsPostedAgainAndTheProgramRunsOn) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"5");
   Win32Shell shell;
-  ProcessInformation info;
-  ASSERT_TRUE(
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow}, info));
-  PostQuitMessage(0);
-  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitQuit);
-  const HANDLE process = ProcessHandleOf(*info.hProcess);
+  Win32Application app(GetModuleHandleW(nullptr));
+  const StartResult result =
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow});
+  ASSERT_NE(result.info.hProcess, nullptr);
+  PostQuitMessage(7);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitQuit);
+  EXPECT_TRUE(QuitIsPending());
+  const HANDLE process = ProcessHandleOf(*result.info.hProcess);
   EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   TerminateProcess(process, 0);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
 }
 
-TEST(Win32Shell, MessagesAreHandledWhileWaiting) {
+TEST(Win32Application, ProcessingPendingMessagesPostsTheQuitRequestAgain) {
+  Win32Application app(GetModuleHandleW(nullptr));
+  PostQuitMessage(7);
+  app.ProcessMessages();
+  EXPECT_TRUE(QuitIsPending());
+  app.ProcessMessages();
+  EXPECT_FALSE(QuitIsPending()) << "the control: nothing is left once it was taken";
+}
+
+TEST(Win32Application, MessagesAreHandledWhileWaiting) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.5");
   Win32Shell shell;
-  ProcessInformation info;
-  ASSERT_TRUE(
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow}, info));
+  Win32Application app(GetModuleHandleW(nullptr));
+  const StartResult result =
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow});
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
-  EXPECT_EQ(shell.WaitForProcess(info.hProcess.get()), kWaitObject0);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitObject0);
   KillTimer(nullptr, timer);
   EXPECT_GE(timer_calls, 3);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
