@@ -1,9 +1,11 @@
 // Measures what the launcher adds to AutoCAD's start and end, beyond its two
 // designed pauses, against a baseline taken in the same run:
-//   bench.exe LAUNCHER TRIVIAL STANDIN REPORT [RUNS]
+//   bench.exe LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS]
 // LAUNCHER is the benchmark build of Halvane2023.exe (it records timestamps of
-// its phases), TRIVIAL a program that only records when it starts, STANDIN
-// the stand-in AutoCAD. The table goes to standard output and to REPORT.
+// its phases), TRIVIAL a program that only records when it starts, FLAT_END
+// a flat program that does the launch's closing steps and nothing else (the
+// baseline of the end), STANDIN the stand-in AutoCAD. The table goes to standard output and to
+// REPORT.
 #include <windows.h>
 
 #include <psapi.h>
@@ -151,13 +153,13 @@ Stats Of(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 5) {
-    std::fprintf(stderr, "usage: bench LAUNCHER TRIVIAL STANDIN REPORT [RUNS]\n");
+  if (argc < 6) {
+    std::fprintf(stderr, "usage: bench LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS]\n");
     return 2;
   }
-  const std::wstring launcher = argv[1], trivial = argv[2], standin_source = argv[3];
-  const std::wstring report = argv[4];
-  const int runs = argc > 5 ? _wtoi(argv[5]) : 10;
+  const std::wstring launcher = argv[1], trivial = argv[2], flat_end = argv[3];
+  const std::wstring standin_source = argv[4], report = argv[5];
+  const int runs = argc > 6 ? _wtoi(argv[6]) : 10;
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   g_frequency = static_cast<double>(frequency.QuadPart);
@@ -180,6 +182,7 @@ int wmain(int argc, wchar_t** argv) {
   SetEnvironmentVariableW(L"HALVANE_BENCH_MARKS", marks.c_str());
   SetEnvironmentVariableW(L"HALVANE_STANDIN_ENDED", ended_file.c_str());
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record.c_str());
+  SetEnvironmentVariableW(L"HALVANE_FLAT_STANDIN", standin.c_str());
 
   // Many drawings dropped on the shortcut: one-letter arguments, each adding
   // " x" to the launcher's command line and " \"x\"" to AutoCAD's.
@@ -192,7 +195,8 @@ int wmain(int argc, wchar_t** argv) {
   const int argument_counts[] = {2000, 8000};
   std::map<int, std::vector<double>> with_arguments, extra_for_arguments, work_with_arguments;
 
-  std::vector<double> trivial_start, start_overhead, end_overhead, wakeups;
+  std::vector<double> trivial_start, start_overhead, end_overhead, wakeups, flat_end_overhead,
+      end_beyond_flat;
   std::map<std::string, std::vector<double>> phases;
   const auto phase = [&](const std::string& name, double value) { phases[name].push_back(value); };
   for (int i = 0; i < runs; ++i) {
@@ -211,6 +215,14 @@ int wmain(int argc, wchar_t** argv) {
     const LONGLONG acad_ended = ReadCounter(ended_file);
     start_overhead.push_back(Ms(acad_started - run.created) - 800 - 2 * floor_ms);
     end_overhead.push_back(Ms(run.ended - acad_ended) - 1000);
+
+    // The flat program's end, for the same stand-in session.
+    Run flat = Start(flat_end, folder, 0);
+    CloseHandle(flat.process);
+    const LONGLONG flat_acad_ended = ReadCounter(ended_file);
+    DeleteFileW(record.c_str());
+    flat_end_overhead.push_back(Ms(flat.ended - flat_acad_ended) - 1000);
+    end_beyond_flat.push_back(end_overhead.back() - flat_end_overhead.back());
     wakeups.push_back(static_cast<double>(m["wakeups"]));
     phase("01 process start to wWinMain", Ms(m["entry"] - run.created));
     phase("02a COM", Ms(m["com"] - m["entry"]));
@@ -267,6 +279,9 @@ int wmain(int argc, wchar_t** argv) {
         "ms");
   }
   row("end overhead beyond 1000 ms", end_overhead, "ms");
+  row("flat program doing the same closing steps: end beyond 1000 ms (the end's baseline)",
+      flat_end_overhead, "ms");
+  row("  launcher's end beyond the flat program's (same run, paired)", end_beyond_flat, "ms");
   row("wake-ups of the waiting thread (0.5 s session)", wakeups, "");
   for (const auto& [name, values] : phases)
     row("phase " + name, values, "ms");

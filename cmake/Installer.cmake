@@ -80,7 +80,8 @@ add_executable(installer_tests
 )
 target_include_directories(installer_tests PRIVATE ${CMAKE_SOURCE_DIR})
 # msi.dll by its flag: "msi" is the name of the package target.
-target_link_libraries(installer_tests PRIVATE gtest_main -lmsi ole32 uuid shell32 advapi32 user32 gdi32)
+target_link_libraries(installer_tests PRIVATE gtest_main $<IF:$<CXX_COMPILER_ID:MSVC>,msi.lib,-lmsi>
+                      ole32 uuid shell32 advapi32 user32 gdi32)
 add_dependencies(installer_tests msi msi-later msi-earlier acad)
 add_test(NAME installer_tests COMMAND installer_tests)
 set_tests_properties(installer_tests PROPERTIES

@@ -11,7 +11,7 @@ constexpr wchar_t kClassName[] = L"HalvaneApplication";
 
 }  // namespace
 
-Win32Application::Win32Application(HINSTANCE instance) : instance_(instance) {
+Win32Application::Win32Application(HINSTANCE instance) {
   icon_ = LoadIconW(instance, L"MAINICON");
   WNDCLASSEXW wc{};
   wc.hInstance = instance;

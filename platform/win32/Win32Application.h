@@ -41,7 +41,6 @@ class Win32Application : public Application {
   void Minimize();
   void Restore();
 
-  HINSTANCE instance_;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   HWND main_ = nullptr;
   bool terminating_ = false;

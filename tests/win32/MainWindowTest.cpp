@@ -77,24 +77,23 @@ class MainWindowTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(Item(kIdButton2)));
     return scenario.FindWindowOf(L"#32770", nullptr, kTimeout);
   }
+  struct EditSearch {
+    std::wstring text;
+    HWND found;
+  };
+  static BOOL CALLBACK MatchEdit(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<EditSearch*>(param);
+    wchar_t cls[32];
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Edit") == 0 && Text(child) == search.text) {
+      search.found = child;
+      return FALSE;
+    }
+    return TRUE;
+  }
   static HWND EditHolding(HWND dialog, const std::wstring& text) {
-    struct Search {
-      std::wstring text;
-      HWND found;
-    } search{text, nullptr};
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM param) -> BOOL CALLBACK {
-          auto& s = *reinterpret_cast<Search*>(param);
-          wchar_t cls[32];
-          GetClassNameW(child, cls, 32);
-          if (_wcsicmp(cls, L"Edit") == 0 && Text(child) == s.text) {
-            s.found = child;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EditSearch search{text, nullptr};
+    EnumChildWindows(dialog, &MatchEdit, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
@@ -367,7 +366,20 @@ TEST_F(MainWindowTest, CloseBoxEndsTheProgramEvenWithTheExitButtonDisabled) {
   EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
 }
 
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 TEST(Splash, IsShownCentredOnTheDesktopWhileTheLauncherStarts) {
+  const int left =
+      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - 170;
+  const int top =
+      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2 - 90;
+  // The desktop where the picture will be, before the launcher starts.
+  const COLORREF desktop = ScreenPixel(left + 10, top + 10);
   Scenario scenario;
   scenario.Start();
   HWND splash = scenario.FindWindowOf(L"TSplash", nullptr, kTimeout);
@@ -376,10 +388,6 @@ TEST(Splash, IsShownCentredOnTheDesktopWhileTheLauncherStarts) {
   GetWindowRect(splash, &r);
   EXPECT_EQ(r.right - r.left, 340);
   EXPECT_EQ(r.bottom - r.top, 180);
-  const int left =
-      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - 170;
-  const int top =
-      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2 - 90;
   EXPECT_EQ(r.left, left);
   EXPECT_EQ(r.top, top);
   EXPECT_FALSE(GetWindowLongW(splash, GWL_STYLE) & WS_CAPTION);
@@ -387,6 +395,12 @@ TEST(Splash, IsShownCentredOnTheDesktopWhileTheLauncherStarts) {
   wchar_t owner_title[64] = {};
   GetWindowTextW(GetWindow(splash, GW_OWNER), owner_title, 64);
   EXPECT_STREQ(owner_title, L"Halvane2023");
+  // The picture is on the screen during the pause (the window can be found a
+  // moment before its repaint).
+  const DWORD shown = GetTickCount();
+  while (ScreenPixel(left + 10, top + 10) == desktop && GetTickCount() - shown < 700)
+    Sleep(20);
+  EXPECT_NE(ScreenPixel(left + 10, top + 10), desktop) << "the splash picture never showed";
   SaveScreenshot(L"splash");
   HWND window = scenario.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
   ASSERT_NE(window, nullptr);
