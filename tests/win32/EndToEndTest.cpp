@@ -144,6 +144,34 @@ TEST(EndToEnd, CommandLineTooLongForWindowsIsReportedAndNothingStarts) {
   EXPECT_FALSE(s.StandInRecord()) << "AutoCAD must not start with drawings missing";
 }
 
+// Closing the launcher while AutoCAD runs (its icon clicked, then its
+// taskbar button closed, the one way back after a launch at start-up): the
+// launcher ends after its closing steps, AutoCAD runs on.
+TEST(EndToEnd, ClosingTheLauncherWhileAutoCadRunsLeavesAutoCadRunning) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start();
+  HWND standin = StandInWindow();
+  ASSERT_NE(standin, nullptr);
+  struct CloseAtTheEnd {
+    HWND window;
+    ~CloseAtTheEnd() { PostMessageW(window, WM_CLOSE, 0, 0); }
+  } close_standin{standin};
+  HWND window = nullptr;
+  for (int i = 0; i < 100 && !window; ++i, Sleep(50))
+    window = FindWindowW(L"TForm1", L"Halvane 2023");
+  ASSERT_NE(window, nullptr);
+  const HWND application = GetWindow(window, GW_OWNER);
+  ASSERT_NE(application, nullptr);
+  EXPECT_FALSE(IsWindowVisible(application)) << "hidden while AutoCAD runs";
+  SendMessageTimeoutW(window, 1124, 1, WM_LBUTTONDOWN, SMTO_BLOCK, 3000, nullptr);
+  EXPECT_TRUE(IsWindowVisible(application)) << "the taskbar button is back";
+  PostMessageW(application, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_TRUE(IsWindow(standin)) << "AutoCAD must run on";
+}
+
 TEST(EndToEnd, AutoCadIsFoundThroughItsSixtyFourBitRegistration) {
   Scenario s;
   const std::wstring folder = L"C:\\Autodesk Elsewhere\\AutoCAD 2023";

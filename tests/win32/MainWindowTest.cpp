@@ -339,6 +339,10 @@ TEST_F(MainWindowTest, PickThroughTheDialogThenLaunch) {
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"HalvaneStandInAcad", nullptr));)
     ++standins;
   EXPECT_EQ(standins, 1);
+  // Nor does the search open its dialog then.
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButton2, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(kIdButton2)));
+  EXPECT_EQ(scenario.FindWindowOf(L"#32770", nullptr, 800), nullptr);
   PostMessageW(standin, WM_CLOSE, 0, 0);
   EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
   const std::optional<Record> record = scenario.StandInRecord();

@@ -7,8 +7,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <memory>
+
 #include "HalvaneVersion.h"
 #include "launcher/ParameterText.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Application.h"
 #include "platform/win32/Win32Files.h"
@@ -212,6 +215,41 @@ TEST(Win32Application, MessagesAreHandledWhileWaiting) {
   KillTimer(nullptr, timer);
   EXPECT_GE(timer_calls, 3);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
+}
+
+// A window finds its object from its creation on, and lets go when it is
+// destroyed, whoever destroys it; the class is registered once and reused.
+TEST(WindowBinding, BindsFromCreationUntilTheWindowIsGone) {
+  auto app = std::make_unique<Win32Application>(GetModuleHandleW(nullptr));
+  const HWND window = app->Window();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(app.get()));
+  DestroyWindow(window);
+  EXPECT_EQ(app->Window(), nullptr) << "the object still points at a destroyed window";
+  app.reset();
+  Win32Application second(GetModuleHandleW(nullptr));
+  EXPECT_NE(second.Window(), nullptr);
+  EXPECT_TRUE(IsWindow(second.Window()));
+}
+
+// Closing a handle leaves the thread's last error as it was, so an error
+// read after a scope that closed handles is still the one that was set.
+TEST(Handles, ClosingKeepsTheLastError) {
+  constexpr DWORD kSentinel = 0x0BADF00D;
+  const HANDLE no_handle = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x7FFF0));
+  // The control: closing what is no handle sets an error of its own.
+  SetLastError(kSentinel);
+  CloseHandle(no_handle);
+  ASSERT_NE(GetLastError(), kSentinel);
+  {
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    UniqueHKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.Put()), ERROR_SUCCESS);
+    UniqueHandle failing_close(no_handle);
+    SetLastError(kSentinel);
+  }
+  EXPECT_EQ(GetLastError(), kSentinel);
 }
 
 TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
