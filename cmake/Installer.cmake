@@ -63,8 +63,10 @@ else()
   set(HALVANE_VERSION_EARLIER ${earlier_major}.0.0.0)
 endif()
 set(later_payload ${CMAKE_BINARY_DIR}/installer-tests/later-payload)
-file(COPY ${CMAKE_SOURCE_DIR}/packaging/sample-payload/ DESTINATION ${later_payload})
-file(WRITE ${later_payload}/Halvane.dwt "Halvane stand-in drawing template, a later release\n")
+file(COPY "${CMAKE_SOURCE_DIR}/packaging/sample-payload/Plot Styles" DESTINATION ${later_payload})
+# Written only when it differs, so a new configure does not repackage.
+file(WRITE ${later_payload}/Halvane.dwt.new "Halvane stand-in drawing template, a later release\n")
+configure_file(${later_payload}/Halvane.dwt.new ${later_payload}/Halvane.dwt COPYONLY)
 set(HALVANE_MSI_LATER ${CMAKE_BINARY_DIR}/installer-tests/Halvane2023-${HALVANE_VERSION_LATER}.msi)
 set(HALVANE_MSI_EARLIER
   ${CMAKE_BINARY_DIR}/installer-tests/Halvane2023-${HALVANE_VERSION_EARLIER}.msi)
