@@ -183,6 +183,31 @@ HANDLE FindProcess(const wchar_t* name) {
   return nullptr;
 }
 
+struct BoxSearch {
+  DWORD pid;
+  HWND box;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  if (pid == search.pid && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+    search.box = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible message box of that process, or nothing.
+HWND MessageBoxOf(DWORD pid) {
+  BoxSearch search{pid, nullptr};
+  EnumWindows(&MatchBox, reinterpret_cast<LPARAM>(&search));
+  return search.box;
+}
+
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -386,6 +411,42 @@ TEST_F(Installer, EarlierReleaseIsRefusedOverALaterOne) {
   EXPECT_EQ(entries[0].version, Env(L"HALVANE_VERSION_LATER"));
   EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")),
             "Halvane stand-in drawing template, a later release\n");
+}
+
+// The same refusal as a user meets it, opening the older package: a box
+// with the Japanese reason, and nothing changed.
+TEST_F(Installer, EarlierReleaseOpenedByAUserSaysWhyInJapanese) {
+  std::wstring command =
+      L"C:\\windows\\system32\\msiexec.exe /i " + Package(L"HALVANE_MSI_EARLIER");
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  CloseHandle(pi.hThread);
+  HWND box = nullptr;
+  for (int i = 0; i < 300 && !(box = MessageBoxOf(pi.dwProcessId)); ++i)
+    Sleep(50);
+  EXPECT_NE(box, nullptr) << "no message box";
+  if (box) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_STREQ(text,
+                 L"より新しいバージョンの Halvane 2023 がすでにインストールされています。"
+                 L"インストールを中止します。");
+    Sleep(300);
+    SaveScreenshot(L"installer-refuses-an-older-release");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  } else {
+    TerminateProcess(pi.hProcess, 1);
+  }
+  DWORD code = 0;
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, kTimeout), WAIT_OBJECT_0);
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 1603u);
+  ASSERT_EQ(Entries().size(), 1u);
+  EXPECT_EQ(Entries()[0].version, Env(L"HALVANE_VERSION_LATER"));
 }
 
 TEST_F(Installer, UninstallRemovesWhatItInstalledAndLeavesTheUsersData) {
