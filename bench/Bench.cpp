@@ -193,6 +193,9 @@ int wmain(int argc, wchar_t** argv) {
     return arguments;
   };
   const int argument_counts[] = {2000, 8000};
+  std::map<int, std::wstring> arguments_for;
+  for (const int count : argument_counts)
+    arguments_for[count] = many(count);
   std::map<int, std::vector<double>> with_arguments, extra_for_arguments, work_with_arguments;
 
   std::vector<double> trivial_start, start_overhead, end_overhead, wakeups, flat_end_overhead,
@@ -240,7 +243,7 @@ int wmain(int argc, wchar_t** argv) {
 
     // The same start with thousands of arguments, against the one above.
     for (const int count : argument_counts) {
-      Run busy = Start(launcher, folder, 0, many(count));
+      Run busy = Start(launcher, folder, 0, arguments_for[count]);
       CloseHandle(busy.process);
       auto busy_marks = ReadMarks(marks);
       ReadCounter(ended_file);

@@ -36,7 +36,6 @@ class FakeFileSystem : public FileSystem {
   std::map<int, std::u16string> special_folders;
   std::function<bool(std::u16string_view target)> fail_copy;
   int copies = 0;
-  int probes = 0;
   std::vector<std::u16string> probed;  // every name FileExists was asked about
 
  private:

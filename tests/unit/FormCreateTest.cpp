@@ -191,7 +191,7 @@ TEST_F(LauncherTest, StoredPathOfAnotherTypeReportsAndStopsTheSequence) {
   files.AddFile(kDefaultAcad1);
   FormCreate();
   EXPECT_TRUE(log.Has("error 'AcadPath' のデータ型が不正です."));
-  EXPECT_EQ(files.probes, 0) << "discovery must not run";
+  EXPECT_TRUE(files.probed.empty()) << "discovery must not run";
   EXPECT_FALSE(log.Has("press Button1"));
   // The splash goes before the report shows, so it never covers the window.
   ASSERT_TRUE(log.Has("splash release"));
