@@ -9,6 +9,27 @@ std::u16string ExtractFilePath(std::u16string_view path) {
   return std::u16string(path.substr(0, last + 1));
 }
 
+std::u16string FolderOf(std::u16string_view path) {
+  std::u16string folder = ExtractFilePath(path);
+  const bool drive_root = folder.size() == 3 && folder[1] == u':';
+  if (!folder.empty() && folder.back() == u'\\' && !drive_root)
+    folder.pop_back();
+  return folder;
+}
+
+bool SameAsciiName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size())
+    return false;
+  const auto fold = [](char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+  };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (fold(a[i]) != fold(b[i]))
+      return false;
+  }
+  return true;
+}
+
 namespace {
 
 bool IsSeparator(char16_t c) {

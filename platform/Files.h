@@ -2,6 +2,7 @@
 // system, and the pure text rules it applies to paths and arguments.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,15 @@
 namespace halvane {
 
 inline constexpr int kCsidlAppData = 26;
+
+// The sub-folders of a folder, by name, without "." and "..", in the order
+// the file system gives them. `error` is the Windows error code that ended
+// the listing early (a folder that does not exist gives 2 or 3), 0 when it
+// ran to the end.
+struct FolderListing {
+  std::vector<std::u16string> names;
+  std::uint32_t error = 0;
+};
 
 class FileSystem {
  public:
@@ -24,10 +34,20 @@ class FileSystem {
   virtual std::u16string SpecialFolderPath(int csidl) = 0;
   // The process's own command line, as GetCommandLineW gives it.
   virtual std::u16string CommandLine() = 0;
+  // The full path of the running program's own file, or empty.
+  virtual std::u16string ProgramFilePath() = 0;
+  // Folders only; links to folders count as folders.
+  virtual FolderListing SubFolders(std::u16string_view folder) = 0;
 };
 
 // The leading part of `path` up to and including its last "\" or ":".
 std::u16string ExtractFilePath(std::u16string_view path);
+// The folder that holds `path`, without a trailing "\" unless it is a drive
+// root ("C:\"); empty when `path` names no folder.
+std::u16string FolderOf(std::u16string_view path);
+// Whether two names are equal with ASCII letters compared without case, as
+// Windows compares the folder names the launcher looks for.
+bool SameAsciiName(std::u16string_view a, std::u16string_view b);
 
 // The launcher's own command-line splitting: control characters and spaces
 // separate, double quotes group and are removed, a backslash is an ordinary

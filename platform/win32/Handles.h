@@ -60,6 +60,10 @@ struct FileHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE find) { FindClose(find); }
+};
 struct WindowTraits {
   static HWND Invalid() { return nullptr; }
   static void Close(HWND window) {
@@ -88,6 +92,8 @@ struct MemoryDcTraits {
 using UniqueHKey = UniqueOwner<HKEY, HKeyTraits>;
 using UniqueHandle = UniqueOwner<HANDLE, HandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
+// A folder listing (FindFirstFileExW to FindClose).
+using UniqueFind = UniqueOwner<HANDLE, FindHandleTraits>;
 using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
 using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits>;
 using UniquePidl = UniqueOwner<LPITEMIDLIST, PidlTraits>;

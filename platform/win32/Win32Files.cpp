@@ -66,4 +66,53 @@ std::u16string Win32FileSystem::CommandLine() {
   return Utf16(GetCommandLineW());
 }
 
+std::u16string Win32FileSystem::ProgramFilePath() {
+  // The path may be longer than MAX_PATH; a full buffer means it was cut.
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0)
+      return {};
+    if (length < buffer.size())
+      return Utf16(std::wstring_view(buffer.data(), length));
+    if (buffer.size() >= 32768)
+      return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+FolderListing Win32FileSystem::SubFolders(std::u16string_view folder) {
+  FolderListing listing;
+  // An empty name would list the root of the current drive.
+  if (folder.empty()) {
+    listing.error = ERROR_PATH_NOT_FOUND;
+    return listing;
+  }
+  std::wstring pattern = Wide(folder);
+  if (pattern.back() != L'\\')
+    pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data{};
+  // Limiting to folders is only advice to the file system: the attributes decide.
+  UniqueFind find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                   FindExSearchLimitToDirectories, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) {
+    listing.error = GetLastError();
+    return listing;
+  }
+  BOOL more = TRUE;
+  while (more) {
+    const std::wstring_view name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+      listing.names.push_back(Utf16(name));
+    more = FindNextFileW(find.Get(), &data);
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES)
+    listing.error = error;
+  return listing;
+}
+
 }  // namespace halvane::win32

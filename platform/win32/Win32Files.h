@@ -17,6 +17,8 @@ class Win32FileSystem : public FileSystem {
   std::u16string CurrentDirectory() override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override;
+  std::u16string ProgramFilePath() override;
+  FolderListing SubFolders(std::u16string_view folder) override;
 
  private:
   HWND owner_;

@@ -42,6 +42,8 @@ class FakeFilesEnv : public FilesContractEnv {
   FakeFilesEnv() {
     files_.current_directory = u"C:\\work";
     files_.AddFolder(Folder());
+    files_.program_file = u"C:\\work\\bin\\native_tests.exe";
+    files_.AddFile(files_.program_file);
   }
   FileSystem& Files() override { return files_; }
   std::u16string Folder() override { return u"C:\\work\\contract"; }

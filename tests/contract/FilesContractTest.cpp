@@ -1,6 +1,8 @@
 // The file-existence test and the copy, against the file system they reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/contract/ContractEnv.h"
 
 namespace halvane::test {
@@ -73,6 +75,53 @@ TEST_F(FilesContract, CopyNeverReplacesAnExistingFile) {
   EXPECT_FALSE(env->Files().Copy(At(u"absent.ctb"), At(u"absent copy.ctb"), true));
   EXPECT_FALSE(env->Files().FileExists(At(u"absent copy.ctb")));
   EXPECT_FALSE(env->Files().Copy(At(u"Hv_mono.ctb"), At(u"no folder\\x.ctb"), true));
+}
+
+TEST_F(FilesContract, SubFoldersAreTheFoldersOneLevelDownWithTheirNames) {
+  env->MakeFolder(At(u"jpn"));
+  env->MakeFolder(At(u"Enu"));
+  env->MakeFolder(At(u"Plot Styles"));
+  env->MakeFolder(At(u"設計 \U0002000B"));
+  env->MakeFolder(At(u"jpn\\Plotters"));  // two levels down
+  env->MakeFile(At(u"acad.ctb"), "a file, not a folder");
+  env->MakeFolder(At(u"empty"));
+  struct Case {
+    std::u16string folder;
+    std::vector<std::u16string> names;
+  } const cases[] = {
+      {dir, {u"Enu", u"Plot Styles", u"empty", u"jpn", u"設計 \U0002000B"}},
+      {dir + u"\\", {u"Enu", u"Plot Styles", u"empty", u"jpn", u"設計 \U0002000B"}},
+      {At(u"JPN"), {u"Plotters"}},
+      {At(u"empty"), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.folder.begin(), c.folder.end()));
+    FolderListing listing{{u"sentinel"}, 0xDEAD};
+    listing = env->Files().SubFolders(c.folder);
+    std::sort(listing.names.begin(), listing.names.end());
+    EXPECT_EQ(listing.names, c.names);
+    EXPECT_EQ(listing.error, 0u);
+  }
+}
+
+TEST_F(FilesContract, SubFoldersOfWhatIsNoFolderReportTheError) {
+  env->MakeFile(At(u"acad.ctb"), "a file");
+  for (const std::u16string& folder : {At(u"missing"), At(u"missing\\deeper"), std::u16string()}) {
+    SCOPED_TRACE(std::string(folder.begin(), folder.end()));
+    const FolderListing listing = env->Files().SubFolders(folder);
+    EXPECT_TRUE(listing.names.empty());
+    EXPECT_TRUE(listing.error == 2 || listing.error == 3) << listing.error;
+  }
+  const FolderListing file = env->Files().SubFolders(At(u"acad.ctb"));
+  EXPECT_TRUE(file.names.empty());
+  EXPECT_NE(file.error, 0u);
+}
+
+TEST_F(FilesContract, ProgramFilePathNamesAnExistingFile) {
+  const std::u16string program = env->Files().ProgramFilePath();
+  ASSERT_FALSE(program.empty());
+  EXPECT_TRUE(env->Files().FileExists(program));
+  EXPECT_FALSE(FolderOf(program).empty());
 }
 
 }  // namespace

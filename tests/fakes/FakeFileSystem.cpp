@@ -4,25 +4,37 @@
 
 namespace halvane::test {
 
-std::u16string FakeFileSystem::Key(std::u16string_view path) const {
+std::u16string FakeFileSystem::Normal(std::u16string_view path) const {
   std::u16string full(path);
   // "\x" is on the drive of the current folder.
   if (!full.empty() && full[0] == u'\\' && (full.size() < 2 || full[1] != u'\\')) {
     full = current_directory.substr(0, 2) + full;
   }
-  std::u16string key;
+  std::u16string normal;
   for (char16_t c : full) {
     if (c == u'/')
       c = u'\\';
-    if (c == u'\\' && !key.empty() && key.back() == u'\\')
+    if (c == u'\\' && !normal.empty() && normal.back() == u'\\')
       continue;
+    normal.push_back(c);
+  }
+  while (normal.size() > 3 && normal.back() == u'\\')
+    normal.pop_back();
+  return normal;
+}
+
+std::u16string FakeFileSystem::Key(std::u16string_view path) const {
+  std::u16string key = Normal(path);
+  for (char16_t& c : key) {
     if (c >= u'a' && c <= u'z')
       c = static_cast<char16_t>(c - u'a' + u'A');
-    key.push_back(c);
   }
-  while (key.size() > 3 && key.back() == u'\\')
-    key.pop_back();
   return key;
+}
+
+void FakeFileSystem::Name(const std::u16string& key, std::u16string_view normal) {
+  // A name keeps the case it was first given, as on Windows.
+  names_.try_emplace(key, normal.substr(normal.find_last_of(u'\\') + 1));
 }
 
 const FakeFileSystem::Entry* FakeFileSystem::Resolve(std::u16string_view path) const {
@@ -65,7 +77,35 @@ bool FakeFileSystem::Copy(std::u16string_view source,
     return false;
   }
   entries_[to] = Entry{Kind::kFile, from->contents, {}, false};
+  Name(to, Normal(target));
   return true;
+}
+
+FolderListing FakeFileSystem::SubFolders(std::u16string_view folder) {
+  listed.emplace_back(folder);
+  FolderListing listing;
+  const Entry* entry = folder.empty() ? nullptr : Resolve(folder);
+  if (!entry || entry->kind != Kind::kFolder) {
+    // ERROR_PATH_NOT_FOUND, as FindFirstFileExW gives for a folder that is
+    // not there (or a file where a folder should be).
+    listing.error = 3;
+    return listing;
+  }
+  // The real names below the folder, one level down; a link counts as a
+  // folder when it leads to one.
+  std::u16string prefix = Key(folder);
+  if (prefix.back() != u'\\')
+    prefix += u'\\';
+  for (const auto& [key, child] : entries_) {
+    if (!key.starts_with(prefix) || key.size() == prefix.size() ||
+        key.find(u'\\', prefix.size()) != std::u16string::npos) {
+      continue;
+    }
+    const Entry* target = child.kind == Kind::kLink ? Resolve(key) : &child;
+    if (target && target->kind == Kind::kFolder)
+      listing.names.push_back(names_.at(key));
+  }
+  return listing;
 }
 
 std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
@@ -74,25 +114,31 @@ std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
 }
 
 void FakeFileSystem::AddFolder(std::u16string_view path) {
+  const std::u16string normal = Normal(path);
   const std::u16string key = Key(path);
   for (std::size_t pos = key.find(u'\\'); pos != std::u16string::npos;
        pos = key.find(u'\\', pos + 1)) {
-    const std::u16string above = pos == 2 ? key.substr(0, 3) : key.substr(0, pos);
+    const std::size_t length = pos == 2 ? 3 : pos;
+    const std::u16string above = key.substr(0, length);
     entries_.try_emplace(above, Entry{Kind::kFolder, {}, {}, false});
+    Name(above, std::u16string_view(normal).substr(0, length));
   }
   entries_[key] = Entry{Kind::kFolder, {}, {}, false};
+  Name(key, normal);
 }
 
 void FakeFileSystem::AddFile(std::u16string_view path, std::string contents) {
   const std::u16string key = Key(path);
-  AddFolder(key.substr(0, key.find_last_of(u'\\')));
+  AddFolder(Normal(path).substr(0, key.find_last_of(u'\\')));
   entries_[key] = Entry{Kind::kFile, std::move(contents), {}, false};
+  Name(key, Normal(path));
 }
 
 void FakeFileSystem::AddLink(std::u16string_view path, std::u16string_view target) {
   const std::u16string key = Key(path);
-  AddFolder(key.substr(0, key.find_last_of(u'\\')));
+  AddFolder(Normal(path).substr(0, key.find_last_of(u'\\')));
   entries_[key] = Entry{Kind::kLink, {}, std::u16string(target), false};
+  Name(key, Normal(path));
 }
 
 void FakeFileSystem::Lock(std::u16string_view path) {

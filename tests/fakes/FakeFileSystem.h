@@ -22,6 +22,8 @@ class FakeFileSystem : public FileSystem {
   std::u16string CurrentDirectory() override { return current_directory; }
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }
+  std::u16string ProgramFilePath() override { return program_file; }
+  FolderListing SubFolders(std::u16string_view folder) override;
 
   // Set-up. Adding a file or folder adds the folders above it.
   void AddFolder(std::u16string_view path);
@@ -33,10 +35,12 @@ class FakeFileSystem : public FileSystem {
 
   std::u16string current_directory = u"C:\\Halvane";
   std::u16string command_line = u"\"C:\\Halvane\\Halvane2023.exe\"";
+  std::u16string program_file = u"C:\\Halvane\\Halvane2023.exe";
   std::map<int, std::u16string> special_folders;
   std::function<bool(std::u16string_view target)> fail_copy;
   int copies = 0;
   std::vector<std::u16string> probed;  // every name FileExists was asked about
+  std::vector<std::u16string> listed;  // every folder SubFolders was asked about
 
  private:
   enum class Kind { kFile, kFolder, kLink };
@@ -46,11 +50,16 @@ class FakeFileSystem : public FileSystem {
     std::u16string target;
     bool locked = false;
   };
+  // The full path with the current drive, "\" separators and no doubled
+  // or trailing ones; Key is the same in upper case.
+  std::u16string Normal(std::u16string_view path) const;
   std::u16string Key(std::u16string_view path) const;
+  void Name(const std::u16string& key, std::u16string_view normal);
   const Entry* Resolve(std::u16string_view path) const;
 
   EventLog* log_;
   std::map<std::u16string, Entry> entries_;
+  std::map<std::u16string, std::u16string> names_;  // each entry's name as given
 };
 
 }  // namespace halvane::test
