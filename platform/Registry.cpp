@@ -111,6 +111,15 @@ std::u16string TRegistry::ReadString(std::u16string_view name) {
   return DecodeRegistryString(std::span(buffer).first(size));
 }
 
+std::uint32_t TRegistry::GetDataType(std::u16string_view name) {
+  if (!current_)
+    return kRegNone;
+  const ValueQuery info = backend_.Query(*current_, name, {});
+  if (info.status != RegStatus::kOk && info.status != RegStatus::kMoreData)
+    return kRegNone;
+  return info.type;
+}
+
 void TRegistry::WriteString(std::u16string_view name, std::u16string_view value) {
   const std::vector<std::uint8_t> data = EncodeRegistryString(value);
   if (!current_ || !backend_.Set(*current_, name, kRegSz, data))

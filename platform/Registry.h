@@ -101,6 +101,9 @@ class TRegistry {
   bool OpenKey(std::u16string_view key, bool can_create);
   bool OpenKeyReadOnly(std::u16string_view key);
   std::u16string ReadString(std::u16string_view name);
+  // The type of a value of the open key (kRegSz, ...); kRegNone when there
+  // is no such value or no open key.
+  std::uint32_t GetDataType(std::u16string_view name);
   void WriteString(std::u16string_view name, std::u16string_view value);
   void CloseKey();
 

@@ -71,6 +71,8 @@ struct ShellExecuteRequest {
   std::u16string_view file;
   std::u16string_view parameters;
   int show = kSwShow;
+  // The started program's working folder; empty for the launcher's own.
+  std::u16string_view directory;
 };
 
 // What starting a program gave: the started process (when the shell hands

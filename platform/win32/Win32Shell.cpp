@@ -47,6 +47,7 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
   const std::wstring verb = Wide(request.verb);
   const std::wstring file = Wide(request.file);
   const std::wstring parameters = Wide(request.parameters);
+  const std::wstring directory = Wide(request.directory);
   SHELLEXECUTEINFOW sei{};
   sei.cbSize = sizeof(sei);
   // The handle is needed for the wait; the launcher shows its own message
@@ -56,7 +57,7 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
   sei.lpVerb = verb.c_str();
   sei.lpFile = file.c_str();
   sei.lpParameters = parameters.c_str();
-  sei.lpDirectory = nullptr;
+  sei.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   sei.nShow = request.show;
   bench::Record("execute");
   const BOOL started = ShellExecuteExW(&sei);

@@ -48,6 +48,23 @@ TEST_F(RegistryContract, OpenKeyWithCreationMakesEveryMissingKeyAbove) {
   EXPECT_TRUE(env->KeyExists(RootKey::CurrentUser, Physical(u"a\\b\\c")));
 }
 
+TEST_F(RegistryContract, GetDataTypeGivesTheStoredType) {
+  env->PutValue(RootKey::CurrentUser, Physical(), u"Text", kRegSz, Utf16(u"C:\\Halvane", true));
+  env->PutValue(RootKey::CurrentUser, Physical(), u"Empty", kRegSz, {});
+  env->PutValue(RootKey::CurrentUser, Physical(), u"Expand", kRegExpandSz, Utf16(u"%x%", true));
+  env->PutValue(RootKey::CurrentUser, Physical(), u"Number", kRegDword, {1, 0, 0, 0});
+  TRegistry reg(env->Backend());
+  EXPECT_EQ(reg.GetDataType(u"Text"), kRegNone) << "no key is open";
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted()));
+  struct Case {
+    std::u16string name;
+    std::uint32_t type;
+  } const cases[] = {{u"Text", kRegSz},      {u"Empty", kRegSz},     {u"Expand", kRegExpandSz},
+                     {u"Number", kRegDword}, {u"Missing", kRegNone}, {u"TEXT", kRegSz}};
+  for (const Case& c : cases)
+    EXPECT_EQ(reg.GetDataType(c.name), c.type) << std::string(c.name.begin(), c.name.end());
+}
+
 TEST_F(RegistryContract, WriteStringStoresTextAndTerminator) {
   struct Case {
     std::u16string text;

@@ -36,6 +36,7 @@ class FakeShell : public Shell {
     log_.Add("exec " + Utf8(request.verb) + "|" + Utf8(request.file) + "|" +
              Utf8(request.parameters) + "|" + std::to_string(request.show));
     last_request_owner = request.owner;
+    last_request_directory = request.directory;
     StartResult result;
     if (fail_with) {
       result.error = *fail_with;
@@ -62,6 +63,7 @@ class FakeShell : public Shell {
   bool notify_result = true;
   std::vector<NotifyIconData> icon_records;
   WindowHandle last_request_owner = 0;
+  std::u16string last_request_directory = u"(no start)";
   int open_processes = 0;
 
  private:

@@ -133,7 +133,8 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
   Win32Application app(GetModuleHandleW(nullptr));
   for (const Case& c : cases) {
     SetLastError(kSentinel);
-    const StartResult result = shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow});
+    const StartResult result =
+        shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow, u""});
     // Windows says "path not found" where Wine says "file not found".
     if (c.error == ERROR_PATH_NOT_FOUND) {
       EXPECT_TRUE(result.error == ERROR_PATH_NOT_FOUND || result.error == ERROR_FILE_NOT_FOUND)
@@ -146,7 +147,9 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
   }
 }
 
-TEST(Win32Shell, StartedProgramIsWaitedFor) {
+// The started program is waited for, and runs in the folder it was given
+// (the installation folder, where AutoCAD finds the add-on's template).
+TEST(Win32Shell, StartedProgramRunsInItsFolderAndIsWaitedFor) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.3");
   wchar_t temp[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, temp);
@@ -155,8 +158,15 @@ TEST(Win32Shell, StartedProgramIsWaitedFor) {
   Win32Shell shell;
   Win32Application app(GetModuleHandleW(nullptr));
   const std::u16string file = Utf16(test::BesideThisProgram(L"acad.exe"));
+  std::wstring folder = temp;
+  folder.pop_back();
+  wchar_t ours[MAX_PATH + 1] = {};
+  GetCurrentDirectoryW(MAX_PATH + 1, ours);
+  // Without the folder given, the program would run in this one.
+  ASSERT_NE(std::wstring(ours), folder);
   SetLastError(0x0BADF00D);
-  const StartResult result = shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow});
+  const StartResult result =
+      shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow, Utf16(folder)});
   ASSERT_EQ(result.error, 0u);
   ASSERT_NE(result.info.hProcess, nullptr);
   EXPECT_NE(result.info.dwProcessId, 0u);
@@ -166,6 +176,14 @@ TEST(Win32Shell, StartedProgramIsWaitedFor) {
   DWORD code = 1;
   GetExitCodeProcess(ProcessHandleOf(*result.info.hProcess), &code);
   EXPECT_EQ(code, 0u);
+  HANDLE file_handle = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file_handle, INVALID_HANDLE_VALUE);
+  std::wstring text(GetFileSize(file_handle, nullptr) / 2, L'\0');
+  DWORD read = 0;
+  ReadFile(file_handle, text.data(), static_cast<DWORD>(text.size() * 2), &read, nullptr);
+  CloseHandle(file_handle);
+  EXPECT_NE(text.find(L"\ncwd=" + folder + L"\n"), std::wstring::npos) << "the working folder";
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", nullptr);
   DeleteFileW(record.c_str());
@@ -183,7 +201,7 @@ TEST(Win32Application, QuitRequestEndsTheWaitIsPostedAgainAndTheProgramRunsOn) {
   Win32Shell shell;
   Win32Application app(GetModuleHandleW(nullptr));
   const StartResult result =
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow});
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow, u""});
   ASSERT_NE(result.info.hProcess, nullptr);
   PostQuitMessage(7);
   EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitQuit);
@@ -208,7 +226,7 @@ TEST(Win32Application, MessagesAreHandledWhileWaiting) {
   Win32Shell shell;
   Win32Application app(GetModuleHandleW(nullptr));
   const StartResult result =
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow});
+      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow, u""});
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
   EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitObject0);
