@@ -18,31 +18,37 @@ void TForm1::Discover() {
 // AutoCAD 2023 is a 64-bit program and registers its location in the 64-bit
 // view of HKEY_LOCAL_MACHINE, which a 32-bit process does not see by default.
 void TForm1::GetACADPath() {
-  LookUp(kAutodeskUserKey, kAutodeskMachinePrefix, kKeyWow64_64Key);
+  LookUp(kAutodeskReleaseKey, kKeyWow64_64Key);
 }
 
 void TForm1::GetACADPath2() {
-  LookUp(kAutodeskUserKey2, kAutodeskMachinePrefix2, 0);
+  LookUp(kAutodeskReleaseKey2, 0);
 }
 
-void TForm1::LookUp(std::u16string_view user_key,
-                    std::u16string_view machine_prefix,
-                    std::uint32_t machine_view) {
+void TForm1::LookUp(std::u16string_view release_key, std::uint32_t machine_view) {
   ACADLocation.clear();
+  RegACADVer.clear();
   std::u16string folder;
   {
     TRegistry user(p_.registry);
-    if (user.OpenKey(user_key, false)) {
+    if (user.OpenKey(release_key, false)) {
       RegACADVer = user.ReadString(u"CurVer");
       user.CloseKey();
-      if (!RegACADVer.empty()) {
-        TRegistry machine(p_.registry, machine_view);
-        machine.SetRootKey(RootKey::LocalMachine);
-        if (machine.OpenKeyReadOnly(std::u16string(machine_prefix) + RegACADVer)) {
-          folder = machine.ReadString(u"AcadLocation");
-          machine.CloseKey();
-        }
-      }
+    }
+  }
+  {
+    TRegistry machine(p_.registry, machine_view);
+    machine.SetRootKey(RootKey::LocalMachine);
+    // AutoCAD's installation writes the machine's key; the user's own
+    // appears only with the user's first start of AutoCAD.
+    if (RegACADVer.empty() && machine.OpenKeyReadOnly(release_key)) {
+      RegACADVer = machine.ReadString(u"CurVer");
+      machine.CloseKey();
+    }
+    if (!RegACADVer.empty() &&
+        machine.OpenKeyReadOnly(std::u16string(release_key) + u"\\" + RegACADVer)) {
+      folder = machine.ReadString(u"AcadLocation");
+      machine.CloseKey();
     }
   }
   const std::u16string probe = folder + u"\\acad.exe";

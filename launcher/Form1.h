@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "launcher/LauncherView.h"
 #include "platform/Application.h"
@@ -26,20 +27,23 @@ inline constexpr std::u16string_view kDefaultAcad1 =
     u"C:\\Program Files\\Autodesk\\AutoCAD 2023\\acad.exe";
 inline constexpr std::u16string_view kDefaultAcad2 =
     u"C:\\Program Files\\Autodesk\\AutoCAD 2023 - Japanese\\acad.exe";
-inline constexpr std::u16string_view kAutodeskUserKey = u"\\SoftWare\\Autodesk\\AutoCAD\\R24.2";
-inline constexpr std::u16string_view kAutodeskMachinePrefix =
-    u"\\SoftWare\\Autodesk\\AutoCAD\\R24.2\\";
-inline constexpr std::u16string_view kAutodeskUserKey2 =
+// Autodesk's key of the release, under HKEY_CURRENT_USER and
+// HKEY_LOCAL_MACHINE alike; its "CurVer" names the product's sub-key.
+inline constexpr std::u16string_view kAutodeskReleaseKey = u"\\SoftWare\\Autodesk\\AutoCAD\\R24.2";
+inline constexpr std::u16string_view kAutodeskReleaseKey2 =
     u"\\SoftWare\\Wow6432Node\\Autodesk\\AutoCAD\\R24.2";
-inline constexpr std::u16string_view kAutodeskMachinePrefix2 =
-    u"\\SoftWare\\Wow6432Node\\Autodesk\\AutoCAD\\R24.2\\";
 // The Japanese profile's plot-style folder below the roaming application
-// data: first as it has always been named, then as AutoCAD 2023 names its
-// per-user folder (after the product and year).
+// data, as it has always been named.
 inline constexpr std::u16string_view kPlotStylesBelowAppData =
     u"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles";
-inline constexpr std::u16string_view kPlotStylesBelowAppData2023 =
-    u"\\Autodesk\\AutoCAD 2023\\R24.2\\jpn\\Plotters\\Plot Styles";
+// AutoCAD 2023 keeps one profile per language below this folder, each named
+// after the product's locale (jpn, enu, deu, ...), with its plot styles below
+// the profile.
+inline constexpr std::u16string_view kProfilesBelowAppData2023 = u"\\Autodesk\\AutoCAD 2023\\R24.2";
+inline constexpr std::u16string_view kJapaneseProfile = u"jpn";
+inline constexpr std::u16string_view kPlotStylesBelowProfile = u"\\Plotters\\Plot Styles";
+// The add-on's drawing template: the installation folder is the one that holds it.
+inline constexpr std::u16string_view kTemplateName = u"Halvane.dwt";
 
 inline constexpr std::u16string_view kLaunchFailed = u"実行できません (";
 inline constexpr std::u16string_view kLaunchEnded = u"実行終了";
@@ -76,9 +80,19 @@ class TForm1 {
 
  private:
   void Discover();
-  void LookUp(std::u16string_view user_key,
-              std::u16string_view machine_prefix,
-              std::uint32_t machine_view);
+  void LookUp(std::u16string_view release_key, std::uint32_t machine_view);
+  // The working folder when it holds the template, else the program file's
+  // folder when that one does, else the working folder.
+  std::u16string InstallationFolder();
+  bool HoldsTemplate(std::u16string_view folder);
+  // "LibPath" written again where the record names another folder than the
+  // installation folder.
+  void RecordInstallationFolder();
+  // The plot-style folders of this user's AutoCAD 2023 profiles that AutoCAD
+  // has made (each holds its acad.ctb), in the order they are preferred.
+  std::vector<std::u16string> PlotStyleFolders();
+  // Copies the tables that are missing into every such folder.
+  void InstallPlotStyles();
 
   Platform p_;
   LauncherView& view_;
@@ -96,6 +110,11 @@ class TForm1 {
   enum class LaunchPhase { kNotStarted, kWaitingForAutoCad, kEnded };
   LaunchPhase phase_ = LaunchPhase::kNotStarted;
   bool icon_shown_ = false;
+
+  // Whether the installation folder holds the template, and whether the
+  // record found at start-up names another folder as "LibPath".
+  bool installation_holds_template_ = false;
+  bool recorded_folder_differs_ = false;
 };
 
 }  // namespace halvane

@@ -40,7 +40,7 @@ void TForm1::FormCreate() {
   p_.shell.Sleep(800);
   SplashRelease splash(view_);
 
-  HALVdir0 = p_.files.CurrentDirectory();
+  HALVdir0 = InstallationFolder();
   HALVdir2 = HALVdir0;
 
   ACADLocation.clear();
@@ -52,6 +52,13 @@ void TForm1::FormCreate() {
     TRegistry reg(p_.registry);
     if (reg.OpenKeyReadOnly(kLauncherKey)) {
       stored = reg.ReadString(u"AcadPath");
+      // The add-on inside AutoCAD finds its files through "LibPath": a
+      // record made from a wrong working folder is mended once the folder
+      // that holds the template is known.
+      if (installation_holds_template_) {
+        recorded_folder_differs_ =
+            reg.GetDataType(u"LibPath") != kRegSz || reg.ReadString(u"LibPath") != HALVdir0;
+      }
       reg.CloseKey();
     }
   }
@@ -70,18 +77,47 @@ void TForm1::FormCreate() {
   if (ACADLocation.empty())
     Discover();
 
+  // A newly found path is recorded whole below, "LibPath" with it.
+  const bool newly_found = !ACADLocation.empty() && ACADpath.empty();
+  if (recorded_folder_differs_ && !newly_found)
+    RecordInstallationFolder();
+
   if (!ACADLocation.empty()) {
     view_.SetEnabled(ViewControl::kButton2, false);
     view_.SetEdit4Text(ACADLocation);
     view_.SetEnabled(ViewControl::kEdit4, false);
-    if (ACADpath.empty()) {
+    if (newly_found) {
       WriteAcadPath();
       ACADpath = ACADLocation;
+    } else {
+      // AutoCAD makes a user's profile, and with it the plot-style folder,
+      // on its own first start, which usually comes after the launcher's
+      // first: the tables follow at the next start that finds the folder.
+      InstallPlotStyles();
     }
   }
 
   if (!ACADLocation.empty())
     view_.PressButton1();
+}
+
+std::u16string TForm1::InstallationFolder() {
+  const std::u16string working = p_.files.CurrentDirectory();
+  installation_holds_template_ = true;
+  if (HoldsTemplate(working))
+    return working;
+  // Started through a shortcut whose "Start in" is empty or wrong, or from a
+  // script: the program's own folder, where the package put the template.
+  const std::u16string program_folder = FolderOf(p_.files.ProgramFilePath());
+  if (!SameAsciiName(program_folder, working) && HoldsTemplate(program_folder))
+    return program_folder;
+  installation_holds_template_ = false;
+  return working;
+}
+
+bool TForm1::HoldsTemplate(std::u16string_view folder) {
+  return !folder.empty() &&
+         p_.files.FileExists(std::u16string(folder) + u"\\" + std::u16string(kTemplateName));
 }
 
 void TForm1::Button3Click() {

@@ -36,8 +36,10 @@ void TForm1::Button1Click() {
   if (!FitsOnACommandLine(ACADLocation, parameters)) {
     failure = kErrorFilenameExcedRange;
   } else {
+    // AutoCAD starts in the installation folder, where " /t Halvane.dwt"
+    // finds the template.
     StartResult started =
-        p_.shell.Execute({view_.Handle(), u"open", ACADLocation, parameters, kSwShow});
+        p_.shell.Execute({view_.Handle(), u"open", ACADLocation, parameters, kSwShow, HALVdir0});
     PInfo = std::move(started.info);
     if (started.error != 0)
       failure = started.error;

@@ -1,7 +1,15 @@
-// Recording the path of acad.exe, and installing the add-on's plot styles.
+// Recording the path of acad.exe and the installation folder, and
+// installing the add-on's plot styles.
+#include <algorithm>
+
 #include "launcher/Form1.h"
 
 namespace halvane {
+namespace {
+
+constexpr std::u16string_view kTables[] = {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"};
+
+}  // namespace
 
 void TForm1::WriteAcadPath() {
   {
@@ -9,34 +17,67 @@ void TForm1::WriteAcadPath() {
     if (reg.OpenKey(kLauncherKey, true)) {
       reg.WriteString(u"LibPath", HALVdir0);
       reg.WriteString(u"AcadPath", ACADLocation);
+      recorded_folder_differs_ = false;
     }
     reg.CloseKey();
   }
+  InstallPlotStyles();
+}
 
-  // AutoCAD's own acad.ctb marks its plot-style folder.
-  if (!p_.files.FileExists(ACADFolder2 + u"\\acad.ctb")) {
-    const std::u16string app_data = p_.files.SpecialFolderPath(kCsidlAppData);
-    if (!app_data.empty()) {
-      for (const std::u16string_view below :
-           {kPlotStylesBelowAppData, kPlotStylesBelowAppData2023}) {
-        const std::u16string candidate = app_data + std::u16string(below);
-        if (p_.files.FileExists(candidate + u"\\acad.ctb")) {
-          ACADFolder2 = candidate;
-          break;
-        }
-      }
+void TForm1::RecordInstallationFolder() {
+  // A record that cannot be opened for writing stays as it is, as in
+  // WriteAcadPath; a failed write is reported.
+  TRegistry reg(p_.registry);
+  if (reg.OpenKey(kLauncherKey, false)) {
+    reg.WriteString(u"LibPath", HALVdir0);
+    recorded_folder_differs_ = false;
+  }
+  reg.CloseKey();
+}
+
+std::vector<std::u16string> TForm1::PlotStyleFolders() {
+  std::vector<std::u16string> candidates;
+  const std::u16string app_data = p_.files.SpecialFolderPath(kCsidlAppData);
+  if (!app_data.empty()) {
+    candidates.push_back(app_data + std::u16string(kPlotStylesBelowAppData));
+    // Every language's profile of AutoCAD 2023, the Japanese one first.
+    const std::u16string profiles = app_data + std::u16string(kProfilesBelowAppData2023);
+    const auto below = [&](std::u16string_view language) {
+      return profiles + u"\\" + std::u16string(language) + std::u16string(kPlotStylesBelowProfile);
+    };
+    candidates.push_back(below(kJapaneseProfile));
+    // A listing that fails leaves the folders named above; nothing to report.
+    for (const std::u16string& language : p_.files.SubFolders(profiles).names) {
+      if (!SameAsciiName(language, kJapaneseProfile))
+        candidates.push_back(below(language));
     }
   }
+  // AutoCAD's own acad.ctb marks a plot-style folder that AutoCAD has made.
+  std::erase_if(candidates, [this](const std::u16string& folder) {
+    return !p_.files.FileExists(folder + u"\\acad.ctb");
+  });
+  return candidates;
+}
 
-  if (ACADFolder2.empty() || !p_.files.FileExists(ACADFolder2 + u"\\acad.ctb") ||
-      !p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb")) {
-    return;
+void TForm1::InstallPlotStyles() {
+  std::vector<std::u16string> targets = PlotStyleFolders();
+  // A folder taken earlier in this run is kept while it still holds
+  // acad.ctb; otherwise the first folder found is taken.
+  if (!ACADFolder2.empty() && p_.files.FileExists(ACADFolder2 + u"\\acad.ctb")) {
+    if (std::find(targets.begin(), targets.end(), ACADFolder2) == targets.end())
+      targets.insert(targets.begin(), ACADFolder2);
+  } else if (!targets.empty()) {
+    ACADFolder2 = targets.front();
   }
+  if (targets.empty() || !p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
+    return;
   // Existing tables are the user's: never replaced. Failures change nothing
   // for the launch, so they are not looked at.
-  for (const std::u16string_view table : {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"}) {
-    p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table),
-                  ACADFolder2 + u"\\" + std::u16string(table), true);
+  for (const std::u16string& folder : targets) {
+    for (const std::u16string_view table : kTables) {
+      p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table),
+                    folder + u"\\" + std::u16string(table), true);
+    }
   }
 }
 

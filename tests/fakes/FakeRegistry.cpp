@@ -165,6 +165,7 @@ bool FakeRegistry::Set(const RegistryKey& key,
                        std::uint32_t type,
                        std::span<const std::uint8_t> data) {
   const auto& fake_key = static_cast<const Key&>(key);
+  ++sets_;
   if (!fake_key.writable || (fail_set && fail_set(name)))
     return false;
   fake_key.node->values[Fold(name)] = Value{type, {data.begin(), data.end()}};

@@ -60,6 +60,8 @@ class FakeRegistry : public RegistryBackend {
 
   int OpenKeys() const { return open_keys_; }
   int KeysOpened() const { return keys_opened_; }
+  // Every value write asked for, whether it succeeded or not.
+  int Sets() const { return sets_; }
   // Faults: return true to make that call fail.
   std::function<bool(std::u16string_view path)> fail_open;
   std::function<bool(std::u16string_view name)> fail_set;
@@ -82,6 +84,7 @@ class FakeRegistry : public RegistryBackend {
   std::unique_ptr<Node> local_machine_;
   int open_keys_ = 0;
   int keys_opened_ = 0;
+  int sets_ = 0;
 };
 
 }  // namespace halvane::test

@@ -238,6 +238,23 @@ class Installer : public ::testing::Test {
     SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", Record().c_str());
     SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.3");
   }
+  // What a start from the installation leaves: the record names it and
+  // AutoCAD's default path, the tables are copied, and the stand-in ran in
+  // the installation folder with the template switch.
+  static void ExpectStartedFromTheInstallation() {
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), DefaultAcad());
+    for (const wchar_t* table : kTables) {
+      EXPECT_EQ(ReadText(PlotStyles() + L"\\" + table),
+                ReadText(Installed(std::wstring(L"Plot Styles\\") + table)));
+    }
+    const std::optional<std::string> raw = ReadText(Record());
+    ASSERT_TRUE(raw && raw->size() > 2);
+    const std::wstring record(reinterpret_cast<const wchar_t*>(raw->data() + 2),
+                              (raw->size() - 2) / 2);
+    EXPECT_NE(record.find(std::wstring(L"cwd=") + kInstallFolder + L"\n"), std::wstring::npos);
+    EXPECT_NE(record.find(L"arg=/t\narg=Halvane.dwt\n"), std::wstring::npos);
+  }
   static void WaitForLauncher(HANDLE process) {
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(process, kTimeout), WAIT_OBJECT_0);
@@ -355,25 +372,17 @@ TEST_F(Installer, DesktopShortcutStartsTheLauncherInTheInstallationFolder) {
   // Wine's shell starts a shortcut's target without giving its handle.
   WaitForLauncher(info.hProcess ? info.hProcess : FindProcess(L"Halvane2023.exe"));
 
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), DefaultAcad());
-  for (const wchar_t* table : kTables) {
-    EXPECT_EQ(ReadText(PlotStyles() + L"\\" + table),
-              ReadText(Installed(std::wstring(L"Plot Styles\\") + table)));
-  }
-  // The stand-in saw the template switch and the installation folder.
-  const std::optional<std::string> raw = ReadText(Record());
-  ASSERT_TRUE(raw && raw->size() > 2);
-  const std::wstring record(reinterpret_cast<const wchar_t*>(raw->data() + 2),
-                            (raw->size() - 2) / 2);
-  EXPECT_NE(record.find(std::wstring(L"cwd=") + kInstallFolder + L"\n"), std::wstring::npos);
-  EXPECT_NE(record.find(L"arg=/t\narg=Halvane.dwt\n"), std::wstring::npos);
+  ExpectStartedFromTheInstallation();
 }
 
-// The control: the same program started directly from the unrelated folder
-// takes that folder instead, so the check above can fail.
-TEST_F(Installer, ProgramStartedElsewhereTakesThatFolderInstead) {
+// Started directly from an unrelated folder (a shortcut without "Start in",
+// a script), the program still takes the folder that holds its template: a
+// record made from the wrong folder is mended, the tables that are missing
+// are added at this later start, and AutoCAD starts in the installation.
+TEST_F(Installer, ProgramStartedElsewhereStillTakesItsInstallationFolder) {
   PrepareUser();
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"LibPath", Unrelated());
   const std::wstring exe = Installed(L"Halvane2023.exe");
   std::wstring command = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
@@ -383,8 +392,7 @@ TEST_F(Installer, ProgramStartedElsewhereTakesThatFolderInstead) {
                              Unrelated().c_str(), &si, &pi));
   CloseHandle(pi.hThread);
   WaitForLauncher(pi.hProcess);
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), Unrelated());
-  EXPECT_FALSE(Exists(PlotStyles() + L"\\Hv_mono.ctb"));
+  ExpectStartedFromTheInstallation();
 }
 
 TEST_F(Installer, LaterReleaseReplacesTheInstalledOneAndKeepsTheUsersFiles) {
@@ -460,8 +468,8 @@ TEST_F(Installer, UninstallRemovesWhatItInstalledAndLeavesTheUsersData) {
   EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"MenuShortcut", KEY_WOW64_32KEY));
   EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"DesktopShortcut", KEY_WOW64_32KEY));
   // The launcher's own record and the tables copied for AutoCAD belong to the user.
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), Unrelated());
-  EXPECT_TRUE(Exists(PlotStyles() + L"\\acad.ctb"));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
+  EXPECT_TRUE(Exists(PlotStyles() + L"\\Hv_mono.ctb"));
 }
 
 TEST_F(Installer, UninstallLeavesNoEmptyFolder) {

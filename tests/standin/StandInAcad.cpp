@@ -2,10 +2,14 @@
 // the arguments as Microsoft's runtime splits them, its working folder) to
 // the file named by HALVANE_STANDIN_RECORD, or to standin-record.txt in its
 // working folder, shows them in a window, and ends when the window is closed,
-// or after HALVANE_STANDIN_SECONDS seconds when that is set.
+// or after HALVANE_STANDIN_SECONDS seconds when that is set. With
+// HALVANE_STANDIN_PROFILE naming a plot-style folder, it also records the
+// files it finds there at its start ("had=" lines) and then makes the folder
+// with AutoCAD's own acad.ctb, as AutoCAD does on a user's first start.
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -65,6 +69,26 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   for (int i = 1; i < argc; ++i)
     record += L"arg=" + std::wstring(argv[i]) + L"\n";
   LocalFree(argv);
+  const std::wstring profile = Env(L"HALVANE_STANDIN_PROFILE");
+  if (!profile.empty()) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((profile + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          record += L"had=" + std::wstring(found.cFileName) + L"\n";
+      } while (FindNextFileW(find, &found));
+      FindClose(find);
+    }
+    SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
+    HANDLE table = CreateFileW((profile + L"\\acad.ctb").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (table != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(table, "autocad's own table", 19, &written, nullptr);
+      CloseHandle(table);
+    }
+  }
 
   std::wstring path = Env(L"HALVANE_STANDIN_RECORD");
   if (path.empty())

@@ -117,6 +117,53 @@ TEST_F(DiscoveryTest, EachLookupReadsCurVerAfresh) {
   EXPECT_EQ(State().ACADLocation, u"");
 }
 
+// Until a user first starts AutoCAD, only the machine's key says which
+// product is current; the user's own "CurVer", where there is one, comes first.
+TEST_F(DiscoveryTest, MachineCurVerStandsInForTheUsers) {
+  constexpr std::u16string_view kRelease64 = u"SOFTWARE\\Autodesk\\AutoCAD\\R24.2";
+  constexpr std::u16string_view kRelease32 = u"SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R24.2";
+  struct Case {
+    const char* label;
+    void (TForm1::*lookup)();
+    std::u16string_view machine_release;         // where the machine's CurVer is
+    std::optional<std::u16string> user_cur_ver;  // in both user keys; nothing: no user key
+    std::u16string expected;
+  } const cases[] = {
+      {"64-bit view", &TForm1::GetACADPath, kRelease64, std::nullopt, u"D:\\AC64\\acad.exe"},
+      {"Wow6432Node", &TForm1::GetACADPath2, kRelease32, std::nullopt, u"D:\\AC32\\acad.exe"},
+      {"user key with an empty CurVer", &TForm1::GetACADPath, kRelease64, u"",
+       u"D:\\AC64\\acad.exe"},
+      {"the user's CurVer first", &TForm1::GetACADPath, kRelease64, u"ACAD-USER",
+       u"D:\\User\\acad.exe"},
+      // Controls: each lookup reads the machine's key of its own view only.
+      {"64-bit key for the Wow6432Node lookup", &TForm1::GetACADPath2, kRelease64, std::nullopt,
+       u""},
+      {"Wow6432Node key for the 64-bit lookup", &TForm1::GetACADPath, kRelease32, std::nullopt,
+       u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FakeRegistry reg;
+    FakeFileSystem fs;
+    reg.PutString(RootKey::LocalMachine, c.machine_release, u"CurVer", u"ACAD-6101:411");
+    reg.PutString(RootKey::LocalMachine, kMachine64, u"AcadLocation", u"D:\\AC64");
+    reg.PutString(RootKey::LocalMachine, kMachine32, u"AcadLocation", u"D:\\AC32");
+    reg.PutString(RootKey::LocalMachine, u"SOFTWARE\\Autodesk\\AutoCAD\\R24.2\\ACAD-USER",
+                  u"AcadLocation", u"D:\\User");
+    if (c.user_cur_ver) {
+      reg.PutString(RootKey::CurrentUser, kUser, u"CurVer", *c.user_cur_ver);
+      reg.PutString(RootKey::CurrentUser, kUser2, u"CurVer", *c.user_cur_ver);
+    }
+    for (const char16_t* acad :
+         {u"D:\\AC64\\acad.exe", u"D:\\AC32\\acad.exe", u"D:\\User\\acad.exe"})
+      fs.AddFile(acad);
+    TForm1 f(Platform{reg, fs, shell, app}, view);
+    (f.*c.lookup)();
+    EXPECT_EQ(f.Snapshot().ACADLocation, c.expected);
+    EXPECT_EQ(reg.OpenKeys(), 0);
+  }
+}
+
 TEST_F(DiscoveryTest, CurVerOfAnotherTypeIsReported) {
   registry.PutValue(RootKey::CurrentUser, kUser, u"CurVer", kRegDword, {1, 0, 0, 0});
   FormCreate();

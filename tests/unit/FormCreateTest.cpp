@@ -20,11 +20,21 @@ TEST_F(LauncherTest, StoredPathWhoseFileExistsIsTakenAndLaunchedAtOnce) {
                             "splash release", "disable Button2", "edit4 " + kStored,
                             "disable Edit4", "press Button1", "startupinfo"}));
   EXPECT_TRUE(log.Has("exec open|" + kStored + "| /t Halvane.dwt|5"));
-  // Nothing recorded, nothing copied, nothing searched: the stored file is
-  // the one thing looked at.
+  EXPECT_EQ(shell.last_request_directory, kInstall);
+  // Nothing recorded, nothing searched: besides the template, the stored
+  // file is the one thing looked at, and then only whether AutoCAD has made
+  // a plot-style folder (it has not: nothing is copied).
   EXPECT_EQ(registry.ValueCount(RootKey::CurrentUser, kUserKeyPath), 1u);
   EXPECT_EQ(files.copies, 0);
-  EXPECT_EQ(files.probed, std::vector<std::u16string>{u"C:\\AutoCAD\\acad.exe"});
+  const std::u16string app_data(kAppData);
+  EXPECT_EQ(
+      files.probed,
+      (std::vector<std::u16string>{
+          u"C:\\Halvane\\Halvane.dwt", u"C:\\AutoCAD\\acad.exe",
+          app_data + u"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb",
+          app_data + u"\\Autodesk\\AutoCAD 2023\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb"}));
+  EXPECT_EQ(files.listed,
+            std::vector<std::u16string>{app_data + u"\\Autodesk\\AutoCAD 2023\\R24.2"});
   EXPECT_EQ(State().ACADLocation, u"C:\\AutoCAD\\acad.exe");
   EXPECT_EQ(State().ACADpath, u"C:\\AutoCAD\\acad.exe");
   EXPECT_EQ(State().HALVdir0, kInstall);
@@ -191,7 +201,9 @@ TEST_F(LauncherTest, StoredPathOfAnotherTypeReportsAndStopsTheSequence) {
   files.AddFile(kDefaultAcad1);
   FormCreate();
   EXPECT_TRUE(log.Has("error 'AcadPath' のデータ型が不正です."));
-  EXPECT_TRUE(files.probed.empty()) << "discovery must not run";
+  EXPECT_TRUE(std::find(files.probed.begin(), files.probed.end(), kDefaultAcad1) ==
+              files.probed.end())
+      << "discovery must not run";
   EXPECT_FALSE(log.Has("press Button1"));
   // The splash goes before the report shows, so it never covers the window.
   ASSERT_TRUE(log.Has("splash release"));

@@ -13,14 +13,59 @@ inline constexpr std::u16string_view kAppData = u"C:\\Users\\ken\\AppData\\Roami
 inline constexpr std::u16string_view kInstall = u"C:\\Halvane";
 inline constexpr std::u16string_view kUserKeyPath = u"SoftWare\\Fenwright\\Halvane2023";
 
+inline constexpr const char16_t* kTables[] = {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"};
+
+// The add-on's three tables below `folder`\Plot Styles, each holding its
+// own name, as the other helpers expect them.
+inline void AddAddOnTables(FakeFileSystem& fs, std::u16string_view folder) {
+  for (const char16_t* table : kTables)
+    fs.AddFile(std::u16string(folder) + u"\\Plot Styles\\" + table, "add-on " + Utf8(table));
+}
+// Whether all three tables stand in `folder` as the add-on ships them.
+inline bool HasAddOnTables(const FakeFileSystem& fs, std::u16string_view folder) {
+  for (const char16_t* table : kTables) {
+    if (fs.Contents(std::u16string(folder) + u"\\" + table) != "add-on " + Utf8(table))
+      return false;
+  }
+  return true;
+}
+
+// A launcher of its own over fresh fakes, for one case of a table: the
+// working folder kInstall, the user's application data kAppData.
+struct FreshLauncher {
+  FreshLauncher() {
+    files.current_directory = std::u16string(kInstall);
+    files.special_folders[kCsidlAppData] = std::u16string(kAppData);
+    view.on_press_button1 = [this] { Dispatch(app, [this] { form.Button1Click(); }); };
+  }
+  void FormCreate() {
+    Dispatch(app, [this] { form.FormCreate(); });
+  }
+  // A value of the launcher's own key, or null.
+  const FakeRegistry::Value* Recorded(std::u16string_view name) const {
+    return registry.GetValue(RootKey::CurrentUser, kUserKeyPath, name);
+  }
+
+  EventLog log;
+  FakeRegistry registry;
+  FakeFileSystem files{&log};
+  FakeShell shell{log};
+  FakeApplication app{log};
+  RecordingView view{log};
+  TForm1 form{Platform{registry, files, shell, app}, view};
+};
+
 class LauncherTest : public ::testing::Test {
  protected:
   LauncherTest() {
     files.current_directory = std::u16string(kInstall);
     files.special_folders[kCsidlAppData] = std::u16string(kAppData);
     view.on_press_button1 = [this] { Dispatch(app, [this] { form->Button1Click(); }); };
-    form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
+    NextRun();
   }
+
+  // A new run of the launcher over the same registry and files.
+  void NextRun() { form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view); }
 
   void FormCreate() {
     Dispatch(app, [this] { form->FormCreate(); });
@@ -32,12 +77,13 @@ class LauncherTest : public ::testing::Test {
   std::u16string PlotStyles() const {
     return std::u16string(kAppData) + std::u16string(kPlotStylesBelowAppData);
   }
-  // The add-on's tables in the installation folder, and AutoCAD's own table.
-  void InstallTables(std::u16string_view folder = kInstall) {
-    for (const char16_t* name : {u"Hv_color.ctb", u"Hv_mono.ctb", u"Hv_mono2.ctb"}) {
-      files.AddFile(std::u16string(folder) + u"\\Plot Styles\\" + name, "add-on " + Utf8(name));
-    }
+  // The plot-style folder of AutoCAD 2023's profile for `language`.
+  static std::u16string PlotStyles2023(std::u16string_view language) {
+    return std::u16string(kAppData) + u"\\Autodesk\\AutoCAD 2023\\R24.2\\" +
+           std::u16string(language) + u"\\Plotters\\Plot Styles";
   }
+  // The add-on's tables in the installation folder, and AutoCAD's own table.
+  void InstallTables(std::u16string_view folder = kInstall) { AddAddOnTables(files, folder); }
   void AutoCadProfile(std::u16string_view plot_styles) {
     files.AddFile(std::u16string(plot_styles) + u"\\acad.ctb", "autocad");
   }

@@ -32,11 +32,8 @@ TEST_F(PathRecordTest, CopyCondition) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    EventLog l;
-    FakeRegistry reg;
-    FakeFileSystem fs(&l);
-    fs.current_directory = std::u16string(kInstall);
-    fs.special_folders[kCsidlAppData] = std::u16string(kAppData);
+    FreshLauncher run;
+    FakeFileSystem& fs = run.files;
     fs.AddFolder(PlotStyles());
     if (c.color)
       fs.AddFile(u"C:\\Halvane\\Plot Styles\\Hv_color.ctb", "add-on Hv_color.ctb");
@@ -47,14 +44,13 @@ TEST_F(PathRecordTest, CopyCondition) {
     if (c.acad_ctb)
       fs.AddFile(PlotStyles() + u"\\acad.ctb", "autocad");
     fs.AddFile(kDefaultAcad1);
-    TForm1 f(Platform{reg, fs, shell, app}, view);
-    Dispatch(app, [&] { f.FormCreate(); });
+    run.FormCreate();
     EXPECT_EQ(fs.Contents(PlotStyles() + u"\\Hv_color.ctb").has_value(), c.expect_color);
     EXPECT_EQ(fs.Contents(PlotStyles() + u"\\Hv_mono.ctb").has_value(), c.expect_mono);
     EXPECT_EQ(fs.Contents(PlotStyles() + u"\\Hv_mono2.ctb").has_value(), c.expect_mono2);
     // The values are written whatever happens to the tables.
-    EXPECT_TRUE(reg.GetValue(RootKey::CurrentUser, kUserKeyPath, u"AcadPath"));
-    EXPECT_TRUE(reg.GetValue(RootKey::CurrentUser, kUserKeyPath, u"LibPath"));
+    EXPECT_TRUE(run.Recorded(u"AcadPath"));
+    EXPECT_TRUE(run.Recorded(u"LibPath"));
   }
 }
 
@@ -88,8 +84,7 @@ TEST_F(PathRecordTest, FailedCopyDoesNotStopTheNext) {
 }
 
 TEST_F(PathRecordTest, ProductYearFolderIsTheSecondCandidate) {
-  const std::u16string year_folder =
-      std::u16string(kAppData) + std::u16string(kPlotStylesBelowAppData2023);
+  const std::u16string year_folder = PlotStyles2023(u"jpn");
   InstallTables();
   AutoCadProfile(year_folder);
   StartFindingAutoCad();
@@ -100,7 +95,7 @@ TEST_F(PathRecordTest, ProductYearFolderIsTheSecondCandidate) {
 TEST_F(PathRecordTest, SpecifiedFolderIsPreferredWhenBothHoldAcadCtb) {
   InstallTables();
   AutoCadProfile(PlotStyles());
-  AutoCadProfile(std::u16string(kAppData) + std::u16string(kPlotStylesBelowAppData2023));
+  AutoCadProfile(PlotStyles2023(u"jpn"));
   StartFindingAutoCad();
   EXPECT_EQ(State().ACADFolder2, PlotStyles());
 }

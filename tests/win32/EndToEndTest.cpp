@@ -2,6 +2,8 @@
 // what it was given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/win32/Scenario.h"
 
 namespace halvane::e2e {
@@ -50,18 +52,57 @@ TEST(EndToEnd, FirstStartRecordsInstallsAndLaunchesWithTheTemplate) {
   EXPECT_EQ(record->cwd, s.Install());
 }
 
-TEST(EndToEnd, LaterStartTakesTheStoredPathAndTouchesNothing) {
+// A later start takes the stored path as it stands, adds the tables that are
+// missing, keeps the user's own, and mends a "LibPath" recorded from another
+// folder; nothing else in the record changes.
+TEST(EndToEnd, LaterStartTakesTheStoredPathAndAddsOnlyWhatIsMissing) {
   Scenario s;
   const std::wstring acad = L"C:\\Program Files\\Stand-in AutoCAD\\acad.exe";
   s.PlaceStandIn(acad);
   RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", acad);
   RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"LibPath", L"D:\\earlier");
-  s.Start(L"", 0.3);
+  WriteText(s.PlotStyles() + L"\\Hv_mono.ctb", "the user's own table");
+  s.Start(L"", 0.3, L"", s.PlotStyles());
   ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), L"D:\\earlier");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), acad);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), s.Install());
+  EXPECT_EQ(ReadText(s.PlotStyles() + L"\\Hv_color.ctb"), "add-on table");
+  EXPECT_EQ(ReadText(s.PlotStyles() + L"\\Hv_mono.ctb"), "the user's own table");
+  EXPECT_EQ(ReadText(s.PlotStyles() + L"\\Hv_mono2.ctb"), "add-on table");
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->cwd, s.Install());
+}
+
+// A user who has never started AutoCAD: the first start records the path
+// and finds no plot-style folder; AutoCAD's first start makes it; when the
+// launcher starts AutoCAD the next time, the tables are already there.
+TEST(EndToEnd, TablesAreThereAtTheStartAfterAutoCadMadeTheProfile) {
+  Scenario s;
+  s.RemoveProfiles();
+  s.PlaceStandIn(s.DefaultAcad());
+  const std::wstring profile = Scenario::PlotStyles2023(L"jpn");
+  s.Start(L"", 0.3, L"", profile);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), s.DefaultAcad());
+  std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_TRUE(record->had.empty()) << "the folder was not there at AutoCAD's first start";
+  ASSERT_EQ(ReadText(profile + L"\\acad.ctb"), "autocad's own table");
   for (const wchar_t* table : kTables)
-    EXPECT_FALSE(Exists(s.PlotStyles() + L"\\" + table));
-  ASSERT_TRUE(s.StandInRecord());
+    EXPECT_FALSE(Exists(profile + L"\\" + table));
+
+  const std::wstring registry_before = RegistrySnapshot(HKEY_CURRENT_USER, kLauncherKey);
+  s.Start(L"", 0.3, L"", profile);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  std::sort(record->had.begin(), record->had.end());
+  EXPECT_EQ(record->had, (std::vector<std::wstring>{L"Hv_color.ctb", L"Hv_mono.ctb",
+                                                    L"Hv_mono2.ctb", L"acad.ctb"}));
+  for (const wchar_t* table : kTables)
+    EXPECT_EQ(ReadText(profile + L"\\" + table), "add-on table");
+  EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, kLauncherKey), registry_before);
 }
 
 TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
@@ -183,6 +224,27 @@ TEST(EndToEnd, AutoCadIsFoundThroughItsSixtyFourBitRegistration) {
   ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), folder + L"\\acad.exe");
   ASSERT_TRUE(s.StandInRecord());
+}
+
+// AutoCAD installed outside the default folders, for a user who has never
+// started it: only the machine's key names the product.
+TEST(EndToEnd, AutoCadIsFoundThroughTheMachinesKeyAlone) {
+  Scenario s;
+  const std::wstring folder = L"C:\\CAD\\AutoCAD 2023";
+  s.PlaceStandIn(folder + L"\\acad.exe");
+  RegWrite(HKEY_LOCAL_MACHINE, L"Software\\Autodesk\\AutoCAD\\R24.2", L"CurVer", L"ACAD-6101:411",
+           KEY_WOW64_64KEY);
+  RegWrite(HKEY_LOCAL_MACHINE, L"Software\\Autodesk\\AutoCAD\\R24.2\\ACAD-6101:411",
+           L"AcadLocation", folder, KEY_WOW64_64KEY);
+  ASSERT_FALSE(RegRead(HKEY_CURRENT_USER, L"Software\\Autodesk\\AutoCAD\\R24.2", L"CurVer"));
+  s.Start(L"", 1.5);
+  ASSERT_NE(StandInWindow(), nullptr);
+  EXPECT_TRUE(s.VisibleWindows().empty()) << "no window asks the user for AutoCAD";
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), folder + L"\\acad.exe");
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/t", L"Halvane.dwt"}));
 }
 
 // Spaces, Japanese and characters outside the Basic Multilingual Plane, in

@@ -122,6 +122,7 @@ Scenario::Scenario(const std::wstring& install_name)
   for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"}) {
     WriteText(install_ + L"\\Plot Styles\\" + table, "add-on table");
   }
+  WriteText(install_ + L"\\Halvane.dwt", "add-on template");
   RemoveTree(AppData() + L"\\Autodesk");
   MakeFolders(plot_styles_);
   WriteText(plot_styles_ + L"\\acad.ctb", "autocad's own table");
@@ -149,6 +150,14 @@ Scenario::~Scenario() {
   DeleteFileW(record_.c_str());
 }
 
+std::wstring Scenario::PlotStyles2023(const std::wstring& language) {
+  return AppData() + L"\\Autodesk\\AutoCAD 2023\\R24.2\\" + language + L"\\Plotters\\Plot Styles";
+}
+
+void Scenario::RemoveProfiles() {
+  RemoveTree(AppData() + L"\\Autodesk");
+}
+
 std::wstring Scenario::DefaultAcad() const {
   return L"C:\\Program Files\\Autodesk\\AutoCAD 2023\\acad.exe";
 }
@@ -167,10 +176,12 @@ void Scenario::RemoveStandIn(const std::wstring& path) {
 
 void Scenario::Start(const std::wstring& arguments,
                      double standin_seconds,
-                     const std::wstring& working_folder) {
+                     const std::wstring& working_folder,
+                     const std::wstring& profile) {
   const std::wstring exe = ToWindowsPath(Env(L"HALVANE_EXE"));
   std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", record_.c_str());
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_PROFILE", profile.empty() ? nullptr : profile.c_str());
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS",
                           standin_seconds > 0 ? std::to_wstring(standin_seconds).c_str() : nullptr);
   STARTUPINFOW si{};
@@ -212,6 +223,8 @@ std::optional<Record> Scenario::StandInRecord() const {
       record.cwd = line.substr(4);
     if (line.rfind(L"arg=", 0) == 0)
       record.args.push_back(line.substr(4));
+    if (line.rfind(L"had=", 0) == 0)
+      record.had.push_back(line.substr(4));
     start = end + 1;
   }
   return record;

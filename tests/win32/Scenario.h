@@ -36,6 +36,7 @@ void RegDelete(HKEY root, const std::wstring& key, REGSAM view = 0);
 struct Record {
   std::wstring cmdline, cwd;
   std::vector<std::wstring> args;
+  std::vector<std::wstring> had;  // files in the plot-style folder it was asked to look at
 };
 
 class Scenario {
@@ -46,6 +47,10 @@ class Scenario {
 
   const std::wstring& Install() const { return install_; }
   const std::wstring& PlotStyles() const { return plot_styles_; }
+  // AutoCAD 2023's own plot-style folder of the profile for `language`.
+  static std::wstring PlotStyles2023(const std::wstring& language);
+  // A user who has never started AutoCAD: no profile folders at all.
+  void RemoveProfiles();
   std::wstring DefaultAcad() const;
   // Puts the stand-in AutoCAD at `path`.
   void PlaceStandIn(const std::wstring& path);
@@ -53,9 +58,11 @@ class Scenario {
 
   // Starts the launcher in the installation folder (or `working_folder`) with `arguments` after its
   // own quoted name.
+  // `profile`: the plot-style folder the stand-in looks at and makes.
   void Start(const std::wstring& arguments = L"",
              double standin_seconds = 0,
-             const std::wstring& working_folder = L"");
+             const std::wstring& working_folder = L"",
+             const std::wstring& profile = L"");
   // Waits for the launcher's end; its exit code, or nothing after `ms`.
   std::optional<DWORD> WaitForExit(DWORD ms);
   std::optional<Record> StandInRecord() const;
