@@ -103,15 +103,16 @@ void TForm1::FormCreate() {
 
 std::u16string TForm1::InstallationFolder() {
   const std::u16string working = p_.files.CurrentDirectory();
-  installation_holds_template_ = true;
-  if (HoldsTemplate(working))
+  installation_holds_template_ = HoldsTemplate(working);
+  if (installation_holds_template_)
     return working;
   // Started through a shortcut whose "Start in" is empty or wrong, or from a
   // script: the program's own folder, where the package put the template.
   const std::u16string program_folder = FolderOf(p_.files.ProgramFilePath());
-  if (!SameAsciiName(program_folder, working) && HoldsTemplate(program_folder))
+  if (!SameAsciiName(program_folder, working) && HoldsTemplate(program_folder)) {
+    installation_holds_template_ = true;
     return program_folder;
-  installation_holds_template_ = false;
+  }
   return working;
 }
 
