@@ -1,14 +1,17 @@
 // Measures what the launcher adds to AutoCAD's start and end, beyond its two
 // designed pauses, against a baseline taken in the same run:
-//   bench.exe LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS]
+//   bench.exe LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS [BASELINE]]
 // LAUNCHER is the benchmark build of Halvane2023.exe (it records timestamps of
 // its phases), TRIVIAL a program that only records when it starts, FLAT_END
 // a flat program that does the launch's closing steps and nothing else (the
-// baseline of the end), STANDIN the stand-in AutoCAD. The table goes to standard output and to
-// REPORT.
+// baseline of the end), STANDIN the stand-in AutoCAD, BASELINE a benchmark
+// build of another revision whose registry and file work (phase 06) is
+// measured beside this one's, start for start. The table goes to standard
+// output and to REPORT.
 #include <windows.h>
 
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,19 +157,37 @@ Stats Of(std::vector<double> values) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 6) {
-    std::fprintf(stderr, "usage: bench LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS]\n");
+    std::fprintf(stderr,
+                 "usage: bench LAUNCHER TRIVIAL FLAT_END STANDIN REPORT [RUNS [BASELINE]]\n");
     return 2;
   }
   const std::wstring launcher = argv[1], trivial = argv[2], flat_end = argv[3];
   const std::wstring standin_source = argv[4], report = argv[5];
   const int runs = argc > 6 ? _wtoi(argv[6]) : 10;
+  const std::wstring baseline = argc > 7 ? argv[7] : L"";
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   g_frequency = static_cast<double>(frequency.QuadPart);
 
   // A later start: the stored path names the stand-in, so nothing is searched.
+  // The add-on is installed (template and tables) and the user's AutoCAD
+  // profile already holds the tables, as after the first start: every start
+  // looks for the profiles and finds nothing to copy.
   const std::wstring folder = Temp() + L"halvane-bench";
   CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring tables = folder + L"\\Plot Styles";
+  CreateDirectoryW(tables.c_str(), nullptr);
+  wchar_t app_data[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, app_data);
+  const std::wstring autodesk = std::wstring(app_data) + L"\\Autodesk";
+  const std::wstring profile = autodesk + L"\\AutoCAD 2023\\R24.2\\jpn\\Plotters\\Plot Styles";
+  SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
+  WriteAll(folder + L"\\Halvane.dwt", "template");
+  WriteAll(profile + L"\\acad.ctb", "autocad's own table");
+  for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"}) {
+    WriteAll(tables + L"\\" + table, "add-on table");
+    WriteAll(profile + L"\\" + table, "add-on table");
+  }
   const std::wstring standin = folder + L"\\acad.exe";
   CopyFileW(standin_source.c_str(), standin.c_str(), FALSE);
   HKEY key = nullptr;
@@ -199,7 +220,7 @@ int wmain(int argc, wchar_t** argv) {
   std::map<int, std::vector<double>> with_arguments, extra_for_arguments, work_with_arguments;
 
   std::vector<double> trivial_start, start_overhead, end_overhead, wakeups, flat_end_overhead,
-      end_beyond_flat;
+      end_beyond_flat, baseline_work, work_beyond_baseline;
   std::map<std::string, std::vector<double>> phases;
   const auto phase = [&](const std::string& name, double value) { phases[name].push_back(value); };
   for (int i = 0; i < runs; ++i) {
@@ -240,6 +261,17 @@ int wmain(int argc, wchar_t** argv) {
     phase("10 end pause (designed 1000)", Ms(m["end paused"] - m["end pause"]));
     phase("11 end pause to the event loop's end", Ms(m["exit"] - m["end paused"]));
     phase("12 event loop's end to process end", Ms(run.ended - m["exit"]));
+
+    // The baseline revision's start, right after this one's.
+    if (!baseline.empty()) {
+      Run before = Start(baseline, folder, 0);
+      CloseHandle(before.process);
+      auto before_marks = ReadMarks(marks);
+      ReadCounter(ended_file);
+      baseline_work.push_back(Ms(before_marks["execute"] - before_marks["splash paused"]));
+      work_beyond_baseline.push_back(phases["06 registry and file work"].back() -
+                                     baseline_work.back());
+    }
 
     // The same start with thousands of arguments, against the one above.
     for (const int count : argument_counts) {
@@ -288,6 +320,10 @@ int wmain(int argc, wchar_t** argv) {
   row("wake-ups of the waiting thread (0.5 s session)", wakeups, "");
   for (const auto& [name, values] : phases)
     row("phase " + name, values, "ms");
+  if (!baseline.empty()) {
+    row("phase 06 of the baseline revision's build (same run)", baseline_work, "ms");
+    row("  this build's phase 06 beyond the baseline's (paired)", work_beyond_baseline, "ms");
+  }
   std::snprintf(line, sizeof(line),
                 "\nOne 5-second session: launcher CPU time (user + kernel) %.1f ms; "
                 "wake-ups while waiting %lld.\n",
@@ -310,6 +346,17 @@ int wmain(int argc, wchar_t** argv) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwright");
   DeleteFileW(standin.c_str());
   DeleteFileW(record.c_str());
+  for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb", L"acad.ctb"}) {
+    DeleteFileW((tables + L"\\" + table).c_str());
+    DeleteFileW((profile + L"\\" + table).c_str());
+  }
+  for (std::wstring gone = profile; gone.size() > autodesk.size();
+       gone.erase(gone.find_last_of(L'\\'))) {
+    RemoveDirectoryW(gone.c_str());
+  }
+  RemoveDirectoryW(autodesk.c_str());
+  DeleteFileW((folder + L"\\Halvane.dwt").c_str());
+  RemoveDirectoryW(tables.c_str());
   RemoveDirectoryW(folder.c_str());
   return 0;
 }

@@ -111,7 +111,7 @@ add_executable(flat-end WIN32 EXCLUDE_FROM_ALL bench/FlatEnd.cpp)
 target_link_libraries(flat-end PRIVATE shell32 user32)
 halvane_unicode_entry(flat-end)
 add_executable(bench EXCLUDE_FROM_ALL bench/Bench.cpp)
-target_link_libraries(bench PRIVATE psapi)
+target_link_libraries(bench PRIVATE psapi shell32)
 halvane_unicode_entry(bench)
 add_custom_target(benchmark DEPENDS Halvane2023-bench trivial flat-end bench acad)
 
