@@ -43,6 +43,26 @@ target_include_directories(Halvane2023 PRIVATE ${GENERATED_DIR})
 set_source_files_properties(resources/Halvane2023.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/MAINICON.ico;${CMAKE_SOURCE_DIR}/resources/splash.bmp;${GENERATED_DIR}/Halvane2023.manifest;${GENERATED_DIR}/HalvaneVersion.h")
 
+# The program carries no debug information and no symbols: they go into
+# Halvane2023.exe.debug beside it, which the program names (.gnu_debuglink),
+# so a debugger reading a crash finds them. Build paths are mapped away and
+# the time stamps are the last commit's (packaging/split-debug), so the same
+# commit builds the same bytes in any folder (scripts/release).
+if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(reproducible_flags -g "-ffile-prefix-map=${CMAKE_SOURCE_DIR}=."
+                         "-ffile-prefix-map=${CMAKE_BINARY_DIR}=build")
+  foreach(target halvane_core halvane_win32 Halvane2023)
+    target_compile_options(${target} PRIVATE ${reproducible_flags})
+  endforeach()
+  target_link_options(Halvane2023 PRIVATE -Wl,--no-insert-timestamp)
+  add_custom_command(TARGET Halvane2023 POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/split-debug ${CMAKE_OBJCOPY} $<TARGET_FILE:Halvane2023>
+            ${CMAKE_SOURCE_DIR}
+    BYPRODUCTS ${CMAKE_BINARY_DIR}/Halvane2023.exe.debug
+    COMMENT "Moving the program's debug information to Halvane2023.exe.debug"
+    VERBATIM)
+endif()
+
 # GoogleTest from its sources, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -4,53 +4,13 @@
 // command line or the build's output.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/packaging/PackagingTools.h"
 
 namespace halvane::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-const std::string kPassword = "throwaway-Pa55word";
-
-// Runs a shell command; its exit status.
-int Shell(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Quote(const fs::path& path) {
-  return "'" + path.string() + "'";
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool Verifies(const fs::path& file, const fs::path& trust) {
-  return Shell("osslsigncode verify -CAfile " + Quote(trust) + " -in " + Quote(file) +
-               " >/dev/null 2>&1") == 0;
-}
-
-// A copy with one byte in the middle changed.
-fs::path Tampered(const fs::path& file) {
-  const fs::path copy = file.string() + ".tampered";
-  fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
-  std::fstream io(copy, std::ios::in | std::ios::out | std::ios::binary);
-  const std::streamoff middle = static_cast<std::streamoff>(fs::file_size(copy) / 2);
-  io.seekg(middle);
-  const char byte = static_cast<char>(io.get());
-  io.seekp(middle);
-  io.put(static_cast<char>(byte ^ 0x5A));
-  return copy;
-}
 
 class Signing : public ::testing::Test {
  protected:
@@ -58,14 +18,7 @@ class Signing : public ::testing::Test {
     dir_ = fs::path(HALVANE_BINARY_DIR) / "signing-test";
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "shim");
-    std::ofstream(dir_ / "password.txt") << kPassword;
-    ASSERT_EQ(Shell("cd " + Quote(dir_) +
-                    " && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem"
-                    " -days 2 -subj '/CN=Halvane test signing/O=Fenwright'"
-                    " -addext extendedKeyUsage=codeSigning >/dev/null 2>&1"
-                    " && openssl pkcs12 -export -out test.pfx -inkey key.pem -in cert.pem"
-                    " -passout file:password.txt"),
-              0);
+    ASSERT_TRUE(MakeThrowawayCertificate(dir_));
     // osslsigncode behind a shim that records every command line it is given.
     std::ofstream shim(dir_ / "shim" / "osslsigncode");
     shim << "#!/bin/sh\nprintf '%s\\n' \"$*\" >>" << Quote(dir_ / "command-lines.txt")
