@@ -220,7 +220,7 @@ int wmain(int argc, wchar_t** argv) {
   std::map<int, std::vector<double>> with_arguments, extra_for_arguments, work_with_arguments;
 
   std::vector<double> trivial_start, start_overhead, end_overhead, wakeups, flat_end_overhead,
-      end_beyond_flat, baseline_work, work_beyond_baseline;
+      end_beyond_flat, baseline_work, work_beyond_baseline, start_beyond_baseline;
   std::map<std::string, std::vector<double>> phases;
   const auto phase = [&](const std::string& name, double value) { phases[name].push_back(value); };
   for (int i = 0; i < runs; ++i) {
@@ -271,6 +271,8 @@ int wmain(int argc, wchar_t** argv) {
       baseline_work.push_back(Ms(before_marks["execute"] - before_marks["splash paused"]));
       work_beyond_baseline.push_back(phases["06 registry and file work"].back() -
                                      baseline_work.back());
+      const double before_start = Ms(StandInStarted(record) - before.created) - 800 - 2 * floor_ms;
+      start_beyond_baseline.push_back(start_overhead.back() - before_start);
     }
 
     // The same start with thousands of arguments, against the one above.
@@ -323,6 +325,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!baseline.empty()) {
     row("phase 06 of the baseline revision's build (same run)", baseline_work, "ms");
     row("  this build's phase 06 beyond the baseline's (paired)", work_beyond_baseline, "ms");
+    row("  this build's whole start overhead beyond the baseline's (paired)", start_beyond_baseline,
+        "ms");
   }
   std::snprintf(line, sizeof(line),
                 "\nOne 5-second session: launcher CPU time (user + kernel) %.1f ms; "

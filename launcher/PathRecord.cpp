@@ -71,12 +71,15 @@ void TForm1::InstallPlotStyles() {
   }
   if (targets.empty() || !p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
     return;
-  // Existing tables are the user's: never replaced. Failures change nothing
-  // for the launch, so they are not looked at.
+  // Existing tables are the user's: never replaced (a copy refuses to
+  // replace one, and at most starts it is not even tried: asking whether
+  // the table is there costs far less than a copy that fails). Failures
+  // change nothing for the launch, so they are not looked at.
   for (const std::u16string& folder : targets) {
     for (const std::u16string_view table : kTables) {
-      p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table),
-                    folder + u"\\" + std::u16string(table), true);
+      const std::u16string target = folder + u"\\" + std::u16string(table);
+      if (!p_.files.FileExists(target))
+        p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table), target, true);
     }
   }
 }

@@ -1,6 +1,8 @@
 // Recording the path and installing the plot styles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/unit/LauncherFixture.h"
 
 namespace halvane::test {
@@ -54,22 +56,27 @@ TEST_F(PathRecordTest, CopyCondition) {
   }
 }
 
-TEST_F(PathRecordTest, CopiesInOrderAndNeverReplaces) {
+TEST_F(PathRecordTest, CopiesMissingTablesInOrderAndNeverReplaces) {
   InstallTables();
   AutoCadProfile(PlotStyles());
   files.AddFile(PlotStyles() + u"\\Hv_mono.ctb", "user's older table");
+  // A table that appears between the look and the copy is not replaced either.
+  files.fail_copy = [this](std::u16string_view target) {
+    if (target.ends_with(u"Hv_mono2.ctb"))
+      files.AddFile(target, "user's table, just made");
+    return false;
+  };
   StartFindingAutoCad();
   const std::string from = "copy C:\\Halvane\\Plot Styles\\";
   const std::string to = " -> " + Utf8(PlotStyles()) + "\\";
   const long color = log.IndexOf(from + "Hv_color.ctb" + to + "Hv_color.ctb");
-  const long mono = log.IndexOf(from + "Hv_mono.ctb" + to + "Hv_mono.ctb");
   const long mono2 = log.IndexOf(from + "Hv_mono2.ctb" + to + "Hv_mono2.ctb");
   ASSERT_GE(color, 0);
-  EXPECT_LT(color, mono);
-  EXPECT_LT(mono, mono2);
+  EXPECT_LT(color, mono2);
+  EXPECT_EQ(log.IndexOf(from + "Hv_mono.ctb" + to + "Hv_mono.ctb"), -1) << "the user's table";
   EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono.ctb"), "user's older table");
+  EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono2.ctb"), "user's table, just made");
   EXPECT_TRUE(Installed(u"Hv_color.ctb"));
-  EXPECT_TRUE(Installed(u"Hv_mono2.ctb"));
 }
 
 TEST_F(PathRecordTest, FailedCopyDoesNotStopTheNext) {
@@ -107,10 +114,12 @@ TEST_F(PathRecordTest, FolderOnceFoundIsKeptForTheRun) {
   files.special_folders.clear();
   files.AddFile(u"D:\\New\\x.exe");
   view.dialog_results.push_back(u"D:\\New\\x.exe");
-  files.AddFile(u"C:\\Halvane\\Plot Styles\\Hv_color.ctb", "second version");
-  const int copies = files.copies;
+  files.probed.clear();
   Run(&TForm1::Button2Click);
-  EXPECT_EQ(files.copies, copies + 3) << "the stored folder must be used directly";
+  EXPECT_EQ(State().ACADFolder2, PlotStyles());
+  EXPECT_NE(std::find(files.probed.begin(), files.probed.end(), PlotStyles() + u"\\Hv_color.ctb"),
+            files.probed.end())
+      << "the stored folder must be used directly";
 }
 
 TEST_F(PathRecordTest, UnresolvableAppDataMakesTheProbeFail) {
