@@ -30,12 +30,26 @@ inline bool HasAddOnTables(const FakeFileSystem& fs, std::u16string_view folder)
   return true;
 }
 
-// A launcher of its own over fresh fakes, for one case of a table: the
-// working folder kInstall, the user's application data kAppData.
-struct FreshLauncher {
-  FreshLauncher() {
+// The fakes of one launcher, recording into one log: the working folder
+// kInstall, the user's application data kAppData.
+struct Fakes {
+  Fakes() {
     files.current_directory = std::u16string(kInstall);
     files.special_folders[kCsidlAppData] = std::u16string(kAppData);
+  }
+  Platform Services() { return Platform{registry, files, shell, app}; }
+
+  EventLog log;
+  FakeRegistry registry;
+  FakeFileSystem files{&log};
+  FakeShell shell{log};
+  FakeApplication app{log};
+  RecordingView view{log};
+};
+
+// A launcher of its own over fresh fakes, for one case of a table.
+struct FreshLauncher : Fakes {
+  FreshLauncher() {
     view.on_press_button1 = [this] { Dispatch(app, [this] { form.Button1Click(); }); };
   }
   void FormCreate() {
@@ -46,26 +60,18 @@ struct FreshLauncher {
     return registry.GetValue(RootKey::CurrentUser, kUserKeyPath, name);
   }
 
-  EventLog log;
-  FakeRegistry registry;
-  FakeFileSystem files{&log};
-  FakeShell shell{log};
-  FakeApplication app{log};
-  RecordingView view{log};
-  TForm1 form{Platform{registry, files, shell, app}, view};
+  TForm1 form{Services(), view};
 };
 
-class LauncherTest : public ::testing::Test {
+class LauncherTest : public ::testing::Test, protected Fakes {
  protected:
   LauncherTest() {
-    files.current_directory = std::u16string(kInstall);
-    files.special_folders[kCsidlAppData] = std::u16string(kAppData);
     view.on_press_button1 = [this] { Dispatch(app, [this] { form->Button1Click(); }); };
     NextRun();
   }
 
   // A new run of the launcher over the same registry and files.
-  void NextRun() { form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view); }
+  void NextRun() { form = std::make_unique<TForm1>(Services(), view); }
 
   void FormCreate() {
     Dispatch(app, [this] { form->FormCreate(); });
@@ -104,12 +110,6 @@ class LauncherTest : public ::testing::Test {
   }
   LauncherSnapshot State() const { return form->Snapshot(); }
 
-  EventLog log;
-  FakeRegistry registry;
-  FakeFileSystem files{&log};
-  FakeShell shell{log};
-  FakeApplication app{log};
-  RecordingView view{log};
   std::unique_ptr<TForm1> form;
 };
 
