@@ -71,10 +71,10 @@ void TForm1::InstallPlotStyles() {
   }
   if (targets.empty() || !p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
     return;
-  // Existing tables are the user's: never replaced (a copy refuses to
-  // replace one, and at most starts it is not even tried: asking whether
-  // the table is there costs far less than a copy that fails). Failures
-  // change nothing for the launch, so they are not looked at.
+  // Existing tables are the user's: never replaced. The copy refuses to
+  // replace one, and on most starts it is not even tried: asking whether the
+  // table is there costs far less than a copy that fails. Failures change
+  // nothing for the launch, so they are not looked at.
   for (const std::u16string& folder : targets) {
     for (const std::u16string_view table : kTables) {
       const std::u16string target = folder + u"\\" + std::u16string(table);

@@ -8,6 +8,7 @@
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "tests/fakes/MicrosoftArgs.h"
+#include "tests/fakes/Text.h"
 
 namespace halvane {
 namespace {
@@ -55,6 +56,31 @@ TEST(FolderPart, KeepsTheLastSeparator) {
   EXPECT_EQ(ExtractFilePath(u"E:x.exe"), u"E:");
   EXPECT_EQ(ExtractFilePath(u"setup.exe"), u"");
   EXPECT_EQ(ExtractFilePath(u""), u"");
+}
+
+// A folder keeps its closing backslash only at a drive's root.
+TEST(FolderPart, FolderOfAProgramFile) {
+  struct Case {
+    std::u16string path, folder;
+  } const cases[] = {
+      {u"C:\\Program Files (x86)\\Fenwright\\Halvane2023\\Halvane2023.exe",
+       u"C:\\Program Files (x86)\\Fenwright\\Halvane2023"},
+      {u"C:\\Halvane2023.exe", u"C:\\"},
+      {u"\\\\server\\share\\Halvane2023.exe", u"\\\\server\\share"},
+      {u"Halvane2023.exe", u""},
+      {u"", u""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FolderOf(c.path), c.folder) << test::Utf8(c.path);
+}
+
+TEST(FolderPart, NamesCompareWithoutCaseInAsciiOnly) {
+  EXPECT_TRUE(SameAsciiName(u"JPN", u"jpn"));
+  EXPECT_TRUE(SameAsciiName(u"C:\\Halvane", u"c:\\HALVANE"));
+  EXPECT_FALSE(SameAsciiName(u"jpn", u"jpn2"));
+  EXPECT_FALSE(SameAsciiName(u"enu", u"jpn"));
+  // Full-width letters are other names, as they are for the launcher.
+  EXPECT_FALSE(SameAsciiName(u"ｊｐｎ", u"jpn"));
 }
 
 TEST(ErrorReport, AddsAFullStopAfterCharactersAboveIt) {
