@@ -23,6 +23,7 @@
 namespace {
 
 double g_frequency = 1;
+const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"};
 
 LONGLONG Now() {
   LARGE_INTEGER now;
@@ -184,7 +185,7 @@ int wmain(int argc, wchar_t** argv) {
   SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr);
   WriteAll(folder + L"\\Halvane.dwt", "template");
   WriteAll(profile + L"\\acad.ctb", "autocad's own table");
-  for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"}) {
+  for (const wchar_t* table : kTables) {
     WriteAll(tables + L"\\" + table, "add-on table");
     WriteAll(profile + L"\\" + table, "add-on table");
   }
@@ -350,10 +351,11 @@ int wmain(int argc, wchar_t** argv) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwright");
   DeleteFileW(standin.c_str());
   DeleteFileW(record.c_str());
-  for (const wchar_t* table : {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb", L"acad.ctb"}) {
+  for (const wchar_t* table : kTables) {
     DeleteFileW((tables + L"\\" + table).c_str());
     DeleteFileW((profile + L"\\" + table).c_str());
   }
+  DeleteFileW((profile + L"\\acad.ctb").c_str());
   for (std::wstring gone = profile; gone.size() > autodesk.size();
        gone.erase(gone.find_last_of(L'\\'))) {
     RemoveDirectoryW(gone.c_str());
