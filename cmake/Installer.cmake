@@ -77,6 +77,7 @@ halvane_package(msi-earlier ${HALVANE_VERSION_EARLIER} ${CMAKE_SOURCE_DIR}/packa
 # The installed program under Wine, in a prefix of its own (scripts/test).
 add_executable(installer_tests
   tests/installer/InstallerTest.cpp
+  tests/installer/Installation.cpp
   tests/win32/Scenario.cpp
   tests/win32/TestFiles.cpp
 )
@@ -90,3 +91,26 @@ set_tests_properties(installer_tests PROPERTIES
   LABELS installer
   RUN_SERIAL TRUE
   ENVIRONMENT "HALVANE_MSI=Z:${HALVANE_MSI};HALVANE_MSI_LATER=Z:${HALVANE_MSI_LATER};HALVANE_MSI_EARLIER=Z:${HALVANE_MSI_EARLIER};HALVANE_VERSION=${HALVANE_VERSION};HALVANE_VERSION_LATER=${HALVANE_VERSION_LATER};HALVANE_STANDIN=Z:${CMAKE_BINARY_DIR}/acad.exe;HALVANE_SCREENSHOTS=Z:${CMAKE_SOURCE_DIR}/build/screenshots")
+
+# The package as users open it and administrators deploy it, without the
+# launcher: its setup window and the administrator's folder. Run after the
+# installer's tests, in the same prefix, which both leave without the product.
+add_executable(setup_tests
+  tests/installer/SetupTest.cpp
+  tests/installer/Installation.cpp
+  tests/win32/Scenario.cpp
+  tests/win32/TestFiles.cpp
+)
+target_include_directories(setup_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(setup_tests PRIVATE gtest_main ole32 uuid shell32 advapi32 user32 gdi32)
+# A 64-bit build of these tests (scripts/test, on a machine that cannot start
+# 32-bit programs) opens the 32-bit build's package.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_dependencies(setup_tests msi)
+endif()
+add_test(NAME setup_tests COMMAND setup_tests)
+set_tests_properties(setup_tests PROPERTIES
+  LABELS installer
+  RUN_SERIAL TRUE
+  DEPENDS installer_tests
+  ENVIRONMENT "HALVANE_MSI=Z:${HALVANE_MSI};HALVANE_SCREENSHOTS=Z:${CMAKE_SOURCE_DIR}/build/screenshots")

@@ -2,7 +2,7 @@
 // in a prefix of its own. The tests run in order, as an administrator and a
 // user would meet the package: install, start from the shortcut, upgrade,
 // refused downgrade, uninstall, and a second install and uninstall with
-// nothing of the user's in the way.
+// nothing of the user's in the way, and one into an administrator's folder.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,202 +11,15 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <shobjidl.h>
-#include <tlhelp32.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "tests/win32/Scenario.h"
+#include "tests/installer/Installation.h"
 
 namespace halvane::e2e {
 namespace {
-
-constexpr DWORD kTimeout = 60000;
-const wchar_t kInstallFolder[] = L"C:\\Program Files (x86)\\Fenwright\\Halvane2023";
-const wchar_t kMakerFolder[] = L"C:\\Program Files (x86)\\Fenwright";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const wchar_t kInstallerKey[] = L"Software\\Fenwright\\Halvane2023\\Installer";
-const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"};
-
-std::wstring Folder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-    return L"";
-  return path;
-}
-
-// Wine's msiexec puts the shortcuts of a per-machine package into the
-// user's own Start menu and desktop; Windows puts them into the public ones
-// (CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY).
-std::wstring MenuFolder() {
-  return Folder(CSIDL_PROGRAMS) + L"\\Halvane 2023";
-}
-std::wstring MenuShortcut() {
-  return MenuFolder() + L"\\Halvane 2023.lnk";
-}
-std::wstring DesktopShortcut() {
-  return Folder(CSIDL_DESKTOPDIRECTORY) + L"\\Halvane 2023.lnk";
-}
-
-// Runs msiexec with `arguments` and waits for it; its exit code.
-DWORD Msiexec(const std::wstring& arguments, const std::wstring& log_name) {
-  const std::wstring log = Folder(CSIDL_APPDATA) + L"\\..\\" + log_name + L".log";
-  std::wstring command =
-      L"C:\\windows\\system32\\msiexec.exe " + arguments + L" /qn /l*v \"" + log + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    ADD_FAILURE() << "msiexec did not start: " << GetLastError();
-    return ~0u;
-  }
-  CloseHandle(pi.hThread);
-  DWORD code = ~0u;
-  if (WaitForSingleObject(pi.hProcess, kTimeout) == WAIT_OBJECT_0)
-    GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
-std::wstring Package(const wchar_t* variable) {
-  return L"\"" + ToWindowsPath(Env(variable)) + L"\"";
-}
-
-struct Entry {
-  std::wstring key, name, version, publisher, icon, comments;
-};
-
-// Every Add/Remove Programs entry named "Halvane 2023", in both views.
-std::vector<Entry> Entries() {
-  std::vector<Entry> entries;
-  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-    HKEY root = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, &root) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    for (DWORD i = 0;; ++i) {
-      wchar_t name[256];
-      DWORD length = 256;
-      if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS) {
-        break;
-      }
-      const std::wstring key = std::wstring(kUninstallKey) + L"\\" + name;
-      const auto value = [&](const wchar_t* value_name) {
-        return RegRead(HKEY_LOCAL_MACHINE, key, value_name, view).value_or(L"");
-      };
-      if (value(L"DisplayName") == L"Halvane 2023")
-        entries.push_back({key, name, value(L"DisplayVersion"), value(L"Publisher"),
-                           value(L"DisplayIcon"), value(L"Comments")});
-    }
-    RegCloseKey(root);
-  }
-  return entries;
-}
-
-// The names in a folder, "." and ".." left out; nothing for a missing folder.
-std::vector<std::wstring> Names(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..")
-      names.push_back(name);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return names;
-}
-
-struct ReleaseCom {
-  void operator()(IUnknown* unknown) const { unknown->Release(); }
-};
-template <class T>
-using ComPtr = std::unique_ptr<T, ReleaseCom>;
-
-struct Link {
-  std::wstring target, folder, icon;
-  int icon_index = -1;
-};
-
-std::optional<Link> ReadShortcut(const std::wstring& path) {
-  IShellLinkW* raw = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&raw)))) {
-    return std::nullopt;
-  }
-  ComPtr<IShellLinkW> link(raw);
-  IPersistFile* raw_file = nullptr;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&raw_file))))
-    return std::nullopt;
-  ComPtr<IPersistFile> file(raw_file);
-  if (FAILED(file->Load(path.c_str(), STGM_READ)))
-    return std::nullopt;
-  Link result;
-  wchar_t text[MAX_PATH] = {};
-  if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)))
-    result.target = text;
-  text[0] = 0;
-  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
-    result.folder = text;
-  text[0] = 0;
-  if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &result.icon_index)))
-    result.icon = text;
-  return result;
-}
-
-// A running process of that program file name, opened for waiting.
-HANDLE FindProcess(const wchar_t* name) {
-  const DWORD start = GetTickCount();
-  do {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    HANDLE found = nullptr;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry)) {
-      if (_wcsicmp(entry.szExeFile, name) == 0)
-        found = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    if (found)
-      return found;
-    Sleep(50);
-  } while (GetTickCount() - start < kTimeout);
-  return nullptr;
-}
-
-struct BoxSearch {
-  DWORD pid;
-  HWND box;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
-  auto& search = *reinterpret_cast<BoxSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t cls[16] = {};
-  GetClassNameW(window, cls, 16);
-  if (pid == search.pid && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
-    search.box = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A visible message box of that process, or nothing.
-HWND MessageBoxOf(DWORD pid) {
-  BoxSearch search{pid, nullptr};
-  EnumWindows(&MatchBox, reinterpret_cast<LPARAM>(&search));
-  return search.box;
-}
 
 class Installer : public ::testing::Test {
  protected:
@@ -238,27 +51,42 @@ class Installer : public ::testing::Test {
     SetEnvironmentVariableW(L"HALVANE_STANDIN_RECORD", Record().c_str());
     SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.3");
   }
-  // What a start from the installation leaves: the record names it and
-  // AutoCAD's default path, the tables are copied, and the stand-in ran in
-  // the installation folder with the template switch.
-  static void ExpectStartedFromTheInstallation() {
-    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
+  // What a start from the installation in `folder` leaves: the record names
+  // it and AutoCAD's default path, the tables are copied, and the stand-in
+  // ran in the installation folder with the template switch.
+  static void ExpectStartedFromTheInstallation(const std::wstring& folder = kInstallFolder) {
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), folder);
     EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"), DefaultAcad());
     for (const wchar_t* table : kTables) {
       EXPECT_EQ(ReadText(PlotStyles() + L"\\" + table),
-                ReadText(Installed(std::wstring(L"Plot Styles\\") + table)));
+                ReadText(folder + L"\\Plot Styles\\" + table));
     }
     const std::optional<std::string> raw = ReadText(Record());
     ASSERT_TRUE(raw && raw->size() > 2);
     const std::wstring record(reinterpret_cast<const wchar_t*>(raw->data() + 2),
                               (raw->size() - 2) / 2);
-    EXPECT_NE(record.find(std::wstring(L"cwd=") + kInstallFolder + L"\n"), std::wstring::npos);
+    EXPECT_NE(record.find(L"cwd=" + folder + L"\n"), std::wstring::npos);
     EXPECT_NE(record.find(L"arg=/t\narg=Halvane.dwt\n"), std::wstring::npos);
   }
   static void WaitForLauncher(HANDLE process) {
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(process, kTimeout), WAIT_OBJECT_0);
     CloseHandle(process);
+  }
+  // Opens the desktop shortcut from an unrelated folder, as Explorer would:
+  // the shortcut's "Start in" decides. Waits for the launcher's end.
+  static void StartThroughTheDesktopShortcut() {
+    ASSERT_TRUE(SetCurrentDirectoryW(Unrelated().c_str()));
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    const std::wstring shortcut = DesktopShortcut();
+    info.lpFile = shortcut.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExW(&info)) << GetLastError();
+    // Wine's shell starts a shortcut's target without giving its handle.
+    WaitForLauncher(info.hProcess ? info.hProcess : FindProcess(L"Halvane2023.exe"));
   }
 };
 
@@ -331,6 +159,10 @@ TEST_F(Installer, InstallsSilentlyWhereA32BitProgramBelongs) {
   EXPECT_EQ(entries[0].version, Env(L"HALVANE_VERSION"));
   EXPECT_EQ(entries[0].publisher, L"Fenwright");
   EXPECT_EQ(entries[0].comments, kComments);
+  // Where it is, for the administrator and for the package's own later runs.
+  EXPECT_EQ(entries[0].location, std::wstring(kInstallFolder) + L"\\");
+  EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"InstallFolder", KEY_WOW64_32KEY),
+            std::wstring(kInstallFolder) + L"\\");
   // The entry's icon: the program's, which the installer keeps in its cache
   // (Windows names it in DisplayIcon; Wine 8 writes no DisplayIcon).
   const std::wstring cached = L"C:\\windows\\Installer\\" + entries[0].name + L"\\Halvane2023.exe";
@@ -359,19 +191,7 @@ TEST_F(Installer, ShortcutsStartTheProgramInItsFolderWithItsIcon) {
 
 TEST_F(Installer, DesktopShortcutStartsTheLauncherInTheInstallationFolder) {
   PrepareUser();
-  // From an unrelated folder, as Explorer would: the shortcut's "Start in" decides.
-  ASSERT_TRUE(SetCurrentDirectoryW(Unrelated().c_str()));
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  info.lpVerb = L"open";
-  const std::wstring shortcut = DesktopShortcut();
-  info.lpFile = shortcut.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  ASSERT_TRUE(ShellExecuteExW(&info)) << GetLastError();
-  // Wine's shell starts a shortcut's target without giving its handle.
-  WaitForLauncher(info.hProcess ? info.hProcess : FindProcess(L"Halvane2023.exe"));
-
+  StartThroughTheDesktopShortcut();
   ExpectStartedFromTheInstallation();
 }
 
@@ -445,14 +265,18 @@ TEST_F(Installer, EarlierReleaseOpenedByAUserSaysWhyInJapanese) {
     Sleep(300);
     SaveScreenshot(L"installer-refuses-an-older-release");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
+    // Then the setup window's last page says it could not finish.
+    HWND page = WaitForPage(L"セットアップを完了できませんでした");
+    EXPECT_NE(page, nullptr);
+    if (page) {
+      Sleep(300);
+      SaveScreenshot(L"setup-failed");
+      EXPECT_TRUE(Press(page, VK_RETURN));
+    }
   } else {
     TerminateProcess(pi.hProcess, 1);
   }
-  DWORD code = 0;
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, kTimeout), WAIT_OBJECT_0);
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(code, 1603u);
+  EXPECT_EQ(ExitCodeOf(pi.hProcess), 1603u);
   ASSERT_EQ(Entries().size(), 1u);
   EXPECT_EQ(Entries()[0].version, Env(L"HALVANE_VERSION_LATER"));
 }
@@ -465,8 +289,10 @@ TEST_F(Installer, UninstallRemovesWhatItInstalledAndLeavesTheUsersData) {
   EXPECT_FALSE(Exists(MenuShortcut()));
   EXPECT_FALSE(Exists(MenuFolder()));
   EXPECT_FALSE(Exists(DesktopShortcut()));
-  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"MenuShortcut", KEY_WOW64_32KEY));
-  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"DesktopShortcut", KEY_WOW64_32KEY));
+  // The shortcuts' keys are the user's; the folder's record is the machine's.
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kInstallerKey, L"MenuShortcut", KEY_WOW64_32KEY));
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kInstallerKey, L"DesktopShortcut", KEY_WOW64_32KEY));
+  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"InstallFolder", KEY_WOW64_32KEY));
   // The launcher's own record and the tables copied for AutoCAD belong to the user.
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);
   EXPECT_TRUE(Exists(PlotStyles() + L"\\Hv_mono.ctb"));
@@ -480,6 +306,25 @@ TEST_F(Installer, UninstallLeavesNoEmptyFolder) {
   EXPECT_FALSE(Exists(kInstallFolder));
   EXPECT_FALSE(Exists(kMakerFolder));
   EXPECT_FALSE(Exists(MenuFolder()));
+  EXPECT_TRUE(Entries().empty());
+}
+
+// An administrator's folder, with a Japanese name: the shortcut starts the
+// launcher there and the launcher records it; a removal that does not name
+// the folder again still takes everything from it.
+TEST_F(Installer, AdministratorsFolderIsWhereTheShortcutStartsTheLauncher) {
+  const std::wstring folder = L"C:\\設計ツール\\Halvane 2023";
+  ASSERT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI") + L" INSTALLFOLDER=\"" + folder + L"\"",
+                    L"install-administrators-folder"),
+            0u);
+  ASSERT_TRUE(Exists(folder + L"\\Halvane2023.exe"));
+  EXPECT_FALSE(Exists(kInstallFolder));
+  PrepareUser();
+  StartThroughTheDesktopShortcut();
+  ExpectStartedFromTheInstallation(folder);
+
+  ASSERT_EQ(Msiexec(L"/x " + Package(L"HALVANE_MSI"), L"uninstall-administrators-folder"), 0u);
+  EXPECT_FALSE(Exists(folder));
   EXPECT_TRUE(Entries().empty());
 }
 
