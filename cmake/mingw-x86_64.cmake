@@ -1,6 +1,7 @@
-# The benchmark's programs for 64-bit Windows with mingw-w64, for a machine
-# that cannot start 32-bit programs (Wine runs a 32-bit Windows program in a
-# 32-bit Linux process): the same sources, measured as a 64-bit build.
+# 64-bit Windows builds with mingw-w64, for a machine that cannot start
+# 32-bit programs (Wine runs a 32-bit Windows program in a 32-bit Linux
+# process): the benchmark measures the same sources as a 64-bit build, and
+# scripts/test runs the setup window's tests as one.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
