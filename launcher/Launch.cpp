@@ -66,6 +66,15 @@ void TForm1::Button1Click() {
 
   const std::uint32_t waited = p_.app.WaitForProcess(PInfo.hProcess.get());
   phase_ = LaunchPhase::kEnded;
+  if (waited == kWaitSessionEnding) {
+    // The session ends, or an installation closes the launcher to replace
+    // its file: it ends at once, as at logoff, without the pause and without
+    // coming back on screen. AutoCAD runs on.
+    p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
+    icon_shown_ = false;
+    p_.app.Terminate();
+    return;
+  }
   p_.shell.Sleep(1000);
   if (waited == kWaitObject0)
     view_.SetPanel1Text(kLaunchEnded);

@@ -26,7 +26,9 @@ class Application {
   virtual void ProcessMessages() = 0;
   // Waits without a time-out for the process to end, handling window
   // messages as the event loop does: kWaitObject0, kWaitFailed at once for
-  // no process, or kWaitQuit when the request to quit came first.
+  // no process, kWaitQuit when the request to quit came first, or
+  // kWaitSessionEnding when Windows ends the session or Restart Manager
+  // closes the program.
   virtual std::uint32_t WaitForProcess(const Process* process) = 0;
   // Asks the event loop to stop (posts the quit message).
   virtual void Terminate() = 0;

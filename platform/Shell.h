@@ -59,6 +59,9 @@ inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
 // The wait ended because the program was asked to quit (its main window was
 // closed while the started program ran).
 inline constexpr std::uint32_t kWaitQuit = 0xFFFFFFFE;
+// The wait ended because Windows ends the session, or Restart Manager closes
+// the program for an installation that replaces its file (WM_ENDSESSION).
+inline constexpr std::uint32_t kWaitSessionEnding = 0xFFFFFFFD;
 
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;

@@ -55,6 +55,16 @@ LRESULT Win32Application::HandleMessage(HWND window, UINT message, WPARAM wparam
       if (main_)
         PostMessageW(main_, WM_CLOSE, 0, 0);
       return 0;
+    case WM_ENDSESSION:
+      // The session ends, or Restart Manager closes the program
+      // (ENDSESSION_CLOSEAPP) for an installation that replaces its file.
+      // Windows may end the process once this returns: ask the loops to
+      // stop, and the launch ends at once (kWaitSessionEnding).
+      if (wparam && !session_ending_) {
+        session_ending_ = true;
+        PostQuitMessage(0);
+      }
+      return 0;
     default:
       break;
   }
@@ -134,7 +144,7 @@ std::uint32_t Win32Application::WaitForProcess(const Process* process) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (!Dispatch(msg)) {
         PostQuitMessage(static_cast<int>(msg.wParam));
-        return kWaitQuit;
+        return session_ending_ ? kWaitSessionEnding : kWaitQuit;
       }
     }
   }
@@ -162,8 +172,10 @@ void Win32Application::ShowError(std::u16string_view message) {
 }
 
 int Win32Application::Run() {
-  ShowWindow(window_.Get(), SW_SHOWNORMAL);
-  if (main_ && IsWindow(main_)) {
+  // Nothing comes on screen once the session ends.
+  if (!session_ending_)
+    ShowWindow(window_.Get(), SW_SHOWNORMAL);
+  if (main_ && IsWindow(main_) && !session_ending_) {
     ShowWindow(main_, SW_SHOWNORMAL);
     // Painted at once for the user, unless the request to quit is already
     // queued (the launch has ended): then nobody will look at it.

@@ -44,6 +44,8 @@ class Win32Application : public Application {
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
   HWND main_ = nullptr;
   bool terminating_ = false;
+  // WM_ENDSESSION came: the program ends without showing anything again.
+  bool session_ending_ = false;
   UniqueWindow window_;  // last: goes first
 };
 

@@ -133,6 +133,17 @@ TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
   }
 }
 
+// The session ends, or Restart Manager closes the launcher for an
+// installation, while AutoCAD runs: the launcher ends at once, its icon
+// gone, without the pause and without coming back on screen.
+TEST_F(LaunchTest, SessionEndingWhileWaitingEndsAtOnceWithoutShowingAnything) {
+  app.wait_result = kWaitSessionEnding;
+  Launch();
+  EXPECT_EQ(From("wait"), (std::vector<std::string>{"wait", "icon delete", "terminate"}));
+  EXPECT_EQ(view.panel1, u"");
+  EXPECT_EQ(shell.icon_records.back().uID, 1u) << "the icon that was added is the one removed";
+}
+
 TEST_F(LaunchTest, SecondPressWhileWaitingStartsNothing) {
   app.during_wait = [this] { view.PressButton1(); };
   Launch();

@@ -328,5 +328,64 @@ TEST(EndToEnd, WithoutAutoCadTheMainWindowWaitsForTheUser) {
   EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"));
 }
 
+// What Restart Manager sends a program whose file an installation replaces,
+// to each of its top-level windows, hidden ones included; whether each
+// window agreed to end.
+bool CloseAsRestartManagerDoes(const std::vector<HWND>& windows) {
+  bool agreed = true;
+  for (HWND window : windows) {
+    DWORD_PTR answer = 0;
+    agreed = SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK,
+                                 5000, &answer) &&
+             answer && agreed;
+  }
+  for (HWND window : windows) {
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 5000,
+                        nullptr);
+  }
+  return agreed;
+}
+
+// An upgrade while AutoCAD runs: Restart Manager closes the launcher, which
+// holds its program file, as the end of a session does: at once, without
+// coming back on screen. AutoCAD runs on.
+TEST(EndToEnd, RestartManagerClosesTheLauncherWhileAutoCadRunsOn) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start();
+  HWND standin = StandInWindow();
+  ASSERT_NE(standin, nullptr);
+  struct CloseAtTheEnd {
+    HWND window;
+    ~CloseAtTheEnd() { PostMessageW(window, WM_CLOSE, 0, 0); }
+  } close_standin{standin};
+  HWND window = nullptr;
+  for (int i = 0; i < 100 && !window; ++i, Sleep(50))
+    window = FindWindowW(L"TForm1", L"Halvane 2023");
+  ASSERT_NE(window, nullptr);
+  const HWND application = GetWindow(window, GW_OWNER);
+  ASSERT_NE(application, nullptr);
+
+  const DWORD asked = GetTickCount();
+  EXPECT_TRUE(CloseAsRestartManagerDoes({application, window}));
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_LT(GetTickCount() - asked, 900u) << "no pause: the launcher ends at once";
+  EXPECT_TRUE(IsWindow(standin)) << "AutoCAD must run on";
+  EXPECT_TRUE(s.VisibleWindows().empty());
+}
+
+// The same while the window waits for the user to point at AutoCAD: the
+// launcher ends, nothing recorded.
+TEST(EndToEnd, RestartManagerClosesTheWaitingWindow) {
+  Scenario s;
+  s.Start();
+  HWND window = s.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(CloseAsRestartManagerDoes({GetWindow(window, GW_OWNER), window}));
+  EXPECT_EQ(s.WaitForExit(kTimeout), 0u);
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"));
+}
+
 }  // namespace
 }  // namespace halvane::e2e
