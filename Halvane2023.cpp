@@ -26,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   halvane::win32::Win32Shell shell;
 
   halvane::win32::bench::Record("application");
-  halvane::ui::MainWindow window(instance, app);
+  halvane::ui::MainWindow window(instance, app, com.Result());
   halvane::TForm1 form(halvane::Platform{registry, files, shell, app}, window);
   window.Attach(form);
   halvane::win32::bench::Record("window");

@@ -3,6 +3,17 @@
 #include "launcher/Form1.h"
 
 namespace halvane {
+namespace {
+
+// An HRESULT as Windows writes it: eight upper-case hex digits.
+std::u16string Hex8(std::uint32_t value) {
+  std::u16string digits(8, u'0');
+  for (int i = 7; i >= 0; --i, value >>= 4)
+    digits[i] = u"0123456789ABCDEF"[value & 0xF];
+  return digits;
+}
+
+}  // namespace
 
 void TForm1::Discover() {
   if (ACADLocation.empty() && p_.files.FileExists(kDefaultAcad1))
@@ -63,7 +74,13 @@ void TForm1::Button2Click() {
   // it was started from stays what it is.
   if (phase_ == LaunchPhase::kWaitingForAutoCad)
     return;
-  const std::optional<std::u16string> chosen = view_.ExecuteOpenDialog1();
+  const OpenDialogResult result = view_.ExecuteOpenDialog1();
+  if (result.failure != 0) {
+    // The search did nothing at all, every time: the user is told why.
+    p_.app.ShowError(std::u16string(kOpenDialogFailed) + Hex8(result.failure) + u")");
+    return;
+  }
+  const std::optional<std::u16string>& chosen = result.path;
   if (!chosen || !p_.files.FileExists(*chosen))
     return;
   std::u16string folder = ExtractFilePath(*chosen);

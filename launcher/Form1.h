@@ -46,6 +46,9 @@ inline constexpr std::u16string_view kPlotStylesBelowProfile = u"\\Plotters\\Plo
 inline constexpr std::u16string_view kTemplateName = u"Halvane.dwt";
 
 inline constexpr std::u16string_view kLaunchFailed = u"実行できません (";
+// The file dialog could not be shown: followed by its HRESULT, "0x" and
+// eight upper-case hex digits, and ")".
+inline constexpr std::u16string_view kOpenDialogFailed = u"ファイルの選択画面を開けません (0x";
 inline constexpr std::u16string_view kLaunchEnded = u"実行終了";
 inline constexpr std::u16string_view kIconTip = u"Halvane2023 実行中";
 

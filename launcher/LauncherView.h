@@ -2,6 +2,7 @@
 // implements it; tests record it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,14 @@ namespace halvane {
 
 enum class ViewControl { kButton1, kButton2, kButton3, kEdit4 };
 
+// What OpenDialog1 gave: the confirmed file's full path, nothing for a
+// cancel, or the failure (an HRESULT) that kept the dialog from showing or
+// from giving a path.
+struct OpenDialogResult {
+  std::optional<std::u16string> path;
+  std::uint32_t failure = 0;
+};
+
 class LauncherView {
  public:
   virtual ~LauncherView() = default;
@@ -20,8 +29,8 @@ class LauncherView {
   virtual void SetPanel1Text(std::u16string_view text) = 0;
   // Runs Button1Click exactly as a click on Button1 does.
   virtual void PressButton1() = 0;
-  // Shows OpenDialog1; the confirmed file's full path, or nothing.
-  virtual std::optional<std::u16string> ExecuteOpenDialog1() = 0;
+  // Shows OpenDialog1.
+  virtual OpenDialogResult ExecuteOpenDialog1() = 0;
   virtual WindowHandle Handle() = 0;
   virtual void Close() = 0;
 

@@ -35,8 +35,8 @@ int ControlOf(ViewControl control) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app)
-    : instance_(instance), app_(app) {
+MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT com)
+    : instance_(instance), app_(app), open_dialog_(com) {
   font_.Reset(MakeFont(12, FW_NORMAL));
   button1_font_.Reset(MakeFont(19, FW_BOLD));
   panel_font_.Reset(MakeFont(13, FW_NORMAL));
@@ -275,7 +275,7 @@ void MainWindow::PressButton1() {
                reinterpret_cast<LPARAM>(Child(kIdButton1)));
 }
 
-std::optional<std::u16string> MainWindow::ExecuteOpenDialog1() {
+OpenDialogResult MainWindow::ExecuteOpenDialog1() {
   return open_dialog_.Execute(window_.Get());
 }
 

@@ -42,7 +42,8 @@ enum ControlId : int {
 
 class MainWindow : public LauncherView {
  public:
-  MainWindow(HINSTANCE instance, win32::Win32Application& app);
+  // `com`: how COM's start on this thread went (the file dialog needs it).
+  MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT com);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -53,7 +54,7 @@ class MainWindow : public LauncherView {
   void SetEnabled(ViewControl control, bool enabled) override;
   void SetPanel1Text(std::u16string_view text) override;
   void PressButton1() override;
-  std::optional<std::u16string> ExecuteOpenDialog1() override;
+  OpenDialogResult ExecuteOpenDialog1() override;
   WindowHandle Handle() override;
   void Close() override;
   void CreateSplash() override;

@@ -7,12 +7,22 @@
 
 namespace halvane::ui {
 
-std::optional<std::u16string> TOpenDialog::Execute(HWND owner) {
+namespace {
+
+OpenDialogResult Failed(HRESULT result) {
+  return {std::nullopt, static_cast<std::uint32_t>(result)};
+}
+
+}  // namespace
+
+OpenDialogResult TOpenDialog::Execute(HWND owner) {
+  if (FAILED(com_))
+    return Failed(com_);
   win32::ComPtr<IFileOpenDialog> dialog;
-  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_PPV_ARGS(dialog.Put())))) {
-    return std::nullopt;
-  }
+  HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(dialog.Put()));
+  if (FAILED(result))
+    return Failed(result);
   FILEOPENDIALOGOPTIONS options = 0;
   dialog->GetOptions(&options);
   // Whether the file exists is the caller's test; every file is listed.
@@ -21,17 +31,24 @@ std::optional<std::u16string> TOpenDialog::Execute(HWND owner) {
   dialog->SetOptions(options);
   const std::wstring name = win32::Wide(file_name_);
   dialog->SetFileName(name.c_str());
-  if (FAILED(dialog->Show(owner)))
-    return std::nullopt;
+  result = dialog->Show(owner);
+  if (result == HRESULT_FROM_WIN32(ERROR_CANCELLED))
+    return {};
+  if (FAILED(result))
+    return Failed(result);
 
   win32::ComPtr<IShellItem> item;
-  if (FAILED(dialog->GetResult(item.Put())))
-    return std::nullopt;
+  result = dialog->GetResult(item.Put());
+  if (FAILED(result))
+    return Failed(result);
   win32::UniqueCoTaskString path;
-  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.Put())) || !path)
-    return std::nullopt;
+  result = item->GetDisplayName(SIGDN_FILESYSPATH, path.Put());
+  if (FAILED(result))
+    return Failed(result);
+  if (!path)
+    return Failed(E_UNEXPECTED);
   file_name_ = win32::Utf16(path.Get());
-  return file_name_;
+  return {file_name_, 0};
 }
 
 }  // namespace halvane::ui

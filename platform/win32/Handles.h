@@ -185,19 +185,22 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-// COM on this thread for the object's lifetime.
+// COM on this thread for the object's lifetime. A failure is kept for what
+// needs COM later (the file dialog reports it).
 class ComApartment {
  public:
-  explicit ComApartment(DWORD flags) : ok_(SUCCEEDED(CoInitializeEx(nullptr, flags))) {}
+  explicit ComApartment(DWORD flags) : result_(CoInitializeEx(nullptr, flags)) {}
   ~ComApartment() {
-    if (ok_)
+    if (SUCCEEDED(result_))
       CoUninitialize();
   }
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 
+  HRESULT Result() const { return result_; }
+
  private:
-  bool ok_;
+  HRESULT result_;
 };
 
 }  // namespace halvane::win32

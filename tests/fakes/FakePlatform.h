@@ -121,13 +121,15 @@ class RecordingView : public LauncherView {
     if (on_press_button1)
       on_press_button1();
   }
-  std::optional<std::u16string> ExecuteOpenDialog1() override {
+  OpenDialogResult ExecuteOpenDialog1() override {
     log_.Add("dialog");
+    if (dialog_failure)
+      return {std::nullopt, *dialog_failure};
     if (dialog_results.empty())
-      return std::nullopt;
+      return {};
     auto result = dialog_results.front();
     dialog_results.pop_front();
-    return result;
+    return {result, 0};
   }
   WindowHandle Handle() override { return 0x1010; }
   void Close() override { log_.Add("close"); }
@@ -142,6 +144,8 @@ class RecordingView : public LauncherView {
   std::u16string panel1;
   bool enabled[4] = {true, true, true, true};
   std::deque<std::optional<std::u16string>> dialog_results;
+  // The dialog fails with this HRESULT, every time.
+  std::optional<std::uint32_t> dialog_failure;
   std::function<void()> on_press_button1;
 
  private:

@@ -212,6 +212,38 @@ TEST_F(DiscoveryTest, PickTakesTheFolderOfTheChosenFile) {
   }
 }
 
+// A dialog that cannot show is reported with its HRESULT, and the window
+// goes on: nothing is recorded and the buttons stay as they were. A cancel
+// (no path, no failure) says nothing.
+TEST_F(DiscoveryTest, DialogThatFailsIsReportedWithItsCode) {
+  struct Case {
+    std::optional<std::uint32_t> failure;
+    const char* said;
+  } const cases[] = {
+      {0x80070005u, "error ファイルの選択画面を開けません (0x80070005)"},
+      {0x800401F0u, "error ファイルの選択画面を開けません (0x800401F0)"},
+      {0x00000001u, "error ファイルの選択画面を開けません (0x00000001)"},
+      {std::nullopt, nullptr},
+  };
+  for (const auto& c : cases) {
+    EventLog l;
+    FakeRegistry reg;
+    FakeFileSystem fs(&l);
+    RecordingView v(l);
+    FakeApplication a(l);
+    v.dialog_failure = c.failure;
+    TForm1 f(Platform{reg, fs, shell, a}, v);
+    f.Button2Click();
+    f.Button2Click();
+    const std::vector<std::string> expected =
+        c.said ? std::vector<std::string>{"dialog", c.said, "dialog", c.said}
+               : std::vector<std::string>{"dialog", "dialog"};
+    EXPECT_EQ(l.entries, expected);
+    EXPECT_EQ(f.Snapshot().ACADLocation, u"");
+    EXPECT_FALSE(reg.HasKey(RootKey::CurrentUser, kUserKeyPath));
+  }
+}
+
 TEST_F(DiscoveryTest, SecondPickReplacesThePath) {
   files.AddFile(u"D:\\One\\a.exe");
   files.AddFile(u"D:\\Two\\b.exe");

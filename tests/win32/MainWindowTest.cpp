@@ -377,6 +377,57 @@ COLORREF ScreenPixel(int x, int y) {
   return colour;
 }
 
+// The file dialog unavailable (its DLL disabled, as Wine's overrides can):
+// each search reports the failure with its HRESULT, captioned as every
+// report, and the window goes on with nothing recorded.
+TEST(FileDialog, ThatCannotShowIsReportedEveryTimeAndTheWindowGoesOn) {
+  // Wine's own setting, for this program alone, in both registry views.
+  const std::wstring overrides = L"Software\\Wine\\AppDefaults\\Halvane2023.exe\\DllOverrides";
+  struct DropOverrides {
+    const std::wstring& key;
+    ~DropOverrides() {
+      for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+        RegDelete(HKEY_CURRENT_USER, key, view);
+    }
+  } drop{overrides};
+  for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    RegWrite(HKEY_CURRENT_USER, overrides, L"comdlg32", L"disabled", view);
+  Scenario scenario;
+  scenario.Start();
+  HWND window = scenario.FindWindowOf(L"TForm1", L"Halvane 2023", kTimeout);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(Settle(window));
+
+  for (int search = 0; search < 2; ++search) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kIdButton2, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, kIdButton2)));
+    HWND box = scenario.FindWindowOf(L"#32770", L"Halvane2023", kTimeout);
+    ASSERT_NE(box, nullptr) << "the failed search said nothing";
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    const std::wstring said = text;
+    const std::wstring start = L"ファイルの選択画面を開けません (0x";
+    ASSERT_TRUE(said.starts_with(start)) << "search " << search;
+    const std::wstring code = said.substr(start.size());
+    EXPECT_EQ(code.size(), 9u);
+    EXPECT_EQ(code.find_first_not_of(L"0123456789ABCDEF"), 8u) << "eight upper-case hex digits";
+    EXPECT_TRUE(code.ends_with(L")"));
+    EXPECT_NE(code, L"00000000)");
+    if (search == 0) {
+      Sleep(300);
+      SaveScreenshot(L"file-dialog-unavailable");
+    }
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Settle(window));
+  }
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_FALSE(scenario.WaitForExit(300).has_value()) << "the window goes on";
+  EXPECT_EQ(Text(GetDlgItem(window, kIdEdit4)), L"");
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath"));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(scenario.WaitForExit(kTimeout), 0u);
+}
+
 TEST(Splash, IsShownCentredOnTheDesktopWhileTheLauncherStarts) {
   const int left =
       GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - 170;
