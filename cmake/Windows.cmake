@@ -1,7 +1,8 @@
 # The Windows program, its test programs, and the stand-in AutoCAD.
 enable_language(RC)
+# Windows 10, the oldest system AutoCAD 2023 runs on.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                        _WIN32_WINNT=0x0601 WINVER=0x0601 NTDDI_VERSION=0x06010000)
+                        _WIN32_WINNT=0x0A00 WINVER=0x0A00 NTDDI_VERSION=0x0A000000)
 
 set(WIN32_SOURCES
   platform/win32/Win32Registry.cpp

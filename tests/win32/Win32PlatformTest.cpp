@@ -349,6 +349,11 @@ TEST(ProgramFile, CarriesIconSplashAndManifest) {
   EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_EQ(text.find("dpiAware"), std::string::npos);
+  // Windows 10 and 11; long paths; the system's GDI scaling.
+  EXPECT_NE(text.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
+            std::string::npos);
+  EXPECT_NE(text.find(">true</longPathAware>"), std::string::npos);
+  EXPECT_NE(text.find(">true</gdiScaling>"), std::string::npos);
   EXPECT_NE(text.find("name=\"Fenwright.Halvane2023\" version=\"" HALVANE_VERSION_TEXT "\""),
             std::string::npos);
   FreeLibrary(exe);
