@@ -35,6 +35,9 @@ class RegistryContractEnv {
                         const std::vector<std::uint8_t>& data,
                         bool view64 = false) = 0;
   virtual void MakeReadOnly(RootKey root, std::u16string_view path) = 0;
+  // The key grants only the query of values: no enumeration, no
+  // notification, no writing.
+  virtual void MakeQueryOnly(RootKey root, std::u16string_view path) = 0;
   virtual std::optional<RawValue> GetValue(RootKey root,
                                            std::u16string_view path,
                                            std::u16string_view name) = 0;

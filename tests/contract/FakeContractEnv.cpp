@@ -21,6 +21,9 @@ class FakeRegistryEnv : public RegistryContractEnv {
   void MakeReadOnly(RootKey root, std::u16string_view path) override {
     registry_.MakeReadOnly(root, path);
   }
+  void MakeQueryOnly(RootKey root, std::u16string_view path) override {
+    registry_.MakeQueryOnly(root, path);
+  }
   std::optional<RawValue> GetValue(RootKey root,
                                    std::u16string_view path,
                                    std::u16string_view name) override {

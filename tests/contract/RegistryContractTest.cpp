@@ -171,6 +171,19 @@ TEST_F(RegistryContract, ReadOnlyKeyOpensOnlyForReading) {
   }
 }
 
+// A key that lets its users query values and nothing more: opening for
+// reading still gets it (by asking for the query right alone, once the
+// read right is refused), and its values read.
+TEST_F(RegistryContract, KeyWithTheQueryRightAloneOpensForReading) {
+  env->PutValue(RootKey::CurrentUser, Physical(u"query only"), u"CurVer", kRegSz,
+                Utf16(u"ACAD-6101:411", true));
+  env->MakeQueryOnly(RootKey::CurrentUser, Physical(u"query only"));
+  TRegistry reg(env->Backend());
+  EXPECT_FALSE(reg.OpenKey(Rooted(u"query only"), false));
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"query only")));
+  EXPECT_EQ(reg.ReadString(u"CurVer"), u"ACAD-6101:411");
+}
+
 TEST_F(RegistryContract, WriteWithoutOpenKeyRaisesAndCloseKeyIsIdempotent) {
   TRegistry reg(env->Backend());
   reg.CloseKey();

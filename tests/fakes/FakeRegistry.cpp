@@ -36,6 +36,7 @@ struct FakeRegistry::Node {
   std::map<std::u16string, std::unique_ptr<Node>> children;
   std::map<std::u16string, Value> values;
   bool read_only = false;
+  bool query_only = false;
 };
 
 class FakeRegistry::Key : public RegistryKey {
@@ -115,6 +116,8 @@ RegistryKeyPtr FakeRegistry::OpenOrCreate(RootKey root,
     node = it->second.get();
   }
   if (wants_write && node->read_only)
+    return nullptr;
+  if (node->query_only && (access & ~kKeyWow64Mask & ~kKeyQueryValue) != 0)
     return nullptr;
   return std::make_unique<Key>(*this, root, std::move(parts), node, wants_write);
 }
@@ -201,6 +204,11 @@ void FakeRegistry::PutString(RootKey root,
 void FakeRegistry::MakeReadOnly(RootKey root, std::u16string_view path) {
   PutKey(root, path);
   Find(root, Split(path))->read_only = true;
+}
+
+void FakeRegistry::MakeQueryOnly(RootKey root, std::u16string_view path) {
+  MakeReadOnly(root, path);
+  Find(root, Split(path))->query_only = true;
 }
 
 bool FakeRegistry::HasKey(RootKey root, std::u16string_view path) const {

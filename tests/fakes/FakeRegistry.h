@@ -54,6 +54,9 @@ class FakeRegistry : public RegistryBackend {
   // The key may be read but not written: openers asking for more than read
   // access are refused, as an access-control list would refuse them.
   void MakeReadOnly(RootKey root, std::u16string_view path);
+  // The key grants only the query of values: openers asking for more
+  // (KEY_READ's enumeration and notification included) are refused.
+  void MakeQueryOnly(RootKey root, std::u16string_view path);
   bool HasKey(RootKey root, std::u16string_view path) const;
   const Value* GetValue(RootKey root, std::u16string_view path, std::u16string_view name) const;
   std::size_t ValueCount(RootKey root, std::u16string_view path) const;

@@ -196,6 +196,17 @@ TEST_F(LaunchTest, IconIsAddedAgainWhenTheTaskbarReturns) {
   EXPECT_EQ(log.entries.size(), before) << "no icon after the launch has ended";
 }
 
+// The user clicked the icon away: a taskbar that comes back brings no icon.
+TEST_F(LaunchTest, IconClickedAwayStaysAwayWhenTheTaskbarReturns) {
+  app.during_wait = [this] {
+    form->ICONMessage(TMessage{kIconCallbackMessage, 1, kWmLButtonDown, 0});
+    form->TaskbarCreated();
+  };
+  Launch();
+  EXPECT_EQ(log.Count("icon add"), 1);
+  EXPECT_EQ(log.Count("icon delete"), 2) << "the click's, and the end's";
+}
+
 TEST_F(LaunchTest, ProcessHandleIsClosedWithTheLauncher) {
   Launch();
   EXPECT_EQ(shell.open_processes, 1);

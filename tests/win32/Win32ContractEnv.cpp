@@ -70,6 +70,14 @@ class Win32RegistryEnv : public RegistryContractEnv {
     locked_.emplace_back(root, std::u16string(path));
   }
 
+  void MakeQueryOnly(RootKey root, std::u16string_view path) override {
+    UniqueHKey key;
+    ASSERT_OK(RegCreateKeyExW(RootOf(root), Wide(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, key.Put(), nullptr));
+    SetDacl(key.Get(), L"D:P(A;;0x1;;;WD)");  // KEY_QUERY_VALUE alone
+    locked_.emplace_back(root, std::u16string(path));
+  }
+
   std::optional<RawValue> GetValue(RootKey root,
                                    std::u16string_view path,
                                    std::u16string_view name) override {
