@@ -2,8 +2,10 @@
 // add-on's plot styles, starts AutoCAD and ends when AutoCAD ends.
 #include <windows.h>
 
-#include "launcher/EventDispatch.h"
+#include <string>
+
 #include "launcher/Form1.h"
+#include "platform/EventDispatch.h"
 #include "platform/win32/BenchMarks.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Application.h"
@@ -21,12 +23,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   halvane::win32::bench::Record("com");
 
   halvane::win32::Win32Application app(instance);
+  // Without its windows the launcher can do nothing: it says why and ends
+  // with the error's code.
+  const auto cannot_start = [&app](DWORD error) {
+    const std::string code = std::to_string(error);
+    app.ShowError(std::u16string(halvane::kWindowCreationFailed) +
+                  std::u16string(code.begin(), code.end()) + u")");
+    ExitProcess(error);
+  };
+  if (app.CreationError() != 0)
+    cannot_start(app.CreationError());
   halvane::win32::Win32Registry registry;
   halvane::win32::Win32FileSystem files(app.Window());
   halvane::win32::Win32Shell shell;
 
   halvane::win32::bench::Record("application");
   halvane::ui::MainWindow window(instance, app, com.Result());
+  if (window.CreationError() != 0)
+    cannot_start(window.CreationError());
   halvane::TForm1 form(halvane::Platform{registry, files, shell, app}, window);
   window.Attach(form);
   halvane::win32::bench::Record("window");

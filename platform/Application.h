@@ -12,6 +12,9 @@
 namespace halvane {
 
 inline constexpr std::u16string_view kApplicationTitle = u"Halvane2023";
+// A window of the launcher could not be made: followed by the error code in
+// decimal and ")". The program then ends with that code.
+inline constexpr std::u16string_view kWindowCreationFailed = u"ウィンドウを作成できません (";
 
 class Application {
  public:

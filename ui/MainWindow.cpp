@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "launcher/EventDispatch.h"
 #include "launcher/Form1.h"
+#include "platform/EventDispatch.h"
 #include "platform/win32/WideText.h"
 #include "ui/Focus.h"
 
@@ -13,10 +13,15 @@ namespace {
 constexpr wchar_t kFontFace[] = L"ＭＳ Ｐゴシック";
 constexpr wchar_t kNotice[] = L"Copyright (C) 2023 Fenwright";
 
-HFONT MakeFont(int pixels, int weight) {
-  return CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+// The font, or nothing with the error in `error`.
+HFONT MakeFont(int pixels, int weight, DWORD& error) {
+  const HFONT font = CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, kFontFace);
+  const DWORD failed = GetLastError();
+  if (!font)
+    error = failed != 0 ? failed : ERROR_INVALID_HANDLE;
+  return font;
 }
 
 int ControlOf(ViewControl control) {
@@ -37,9 +42,9 @@ int ControlOf(ViewControl control) {
 
 MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT com)
     : instance_(instance), app_(app), open_dialog_(com) {
-  font_.Reset(MakeFont(12, FW_NORMAL));
-  button1_font_.Reset(MakeFont(19, FW_BOLD));
-  panel_font_.Reset(MakeFont(13, FW_NORMAL));
+  font_.Reset(MakeFont(12, FW_NORMAL, font_error_));
+  button1_font_.Reset(MakeFont(19, FW_BOLD, font_error_));
+  panel_font_.Reset(MakeFont(13, FW_NORMAL, font_error_));
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
 
   WNDCLASSEXW wc{};
@@ -48,18 +53,22 @@ MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);
   wc.lpszClassName = kMainWindowClass;
-  if (!win32::WindowBinding<MainWindow>::Register(wc))
+  creation_error_ = win32::WindowBinding<MainWindow>::Register(wc);
+  if (creation_error_ != 0)
     return;
 
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const DWORD ex_style = WS_EX_CONTROLPARENT;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, ex_style);
-  CreateWindowExW(ex_style, kMainWindowClass, kMainWindowCaption, style, CW_USEDEFAULT,
-                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, app.Window(),
-                  nullptr, instance, this);
-  if (!window_)
+  const HWND created = CreateWindowExW(
+      ex_style, kMainWindowClass, kMainWindowCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+      frame.right - frame.left, frame.bottom - frame.top, app.Window(), nullptr, instance, this);
+  const DWORD error = GetLastError();
+  if (!created) {
+    creation_error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
     return;
+  }
   CreateControls();
   app_.SetMainWindow(window_.Get());
 }
@@ -168,13 +177,13 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
     if (form_) {
       const TMessage msg{message, static_cast<std::uint32_t>(wparam),
                          static_cast<std::int32_t>(lparam), 0};
-      Dispatch(app_, [&] { form_->ICONMessage(msg); });
+      form_->ICONMessage(msg);
     }
     return 0;
   }
   if (taskbar_created_ != 0 && message == taskbar_created_) {
     if (form_)
-      Dispatch(app_, [&] { form_->TaskbarCreated(); });
+      form_->TaskbarCreated();
     return 0;
   }
   switch (message) {
@@ -182,13 +191,13 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
       if (HIWORD(wparam) == BN_CLICKED && form_) {
         switch (LOWORD(wparam)) {
           case kIdButton1:
-            Dispatch(app_, [&] { form_->Button1Click(); });
+            form_->Button1Click();
             return 0;
           case kIdButton2:
-            Dispatch(app_, [&] { form_->Button2Click(); });
+            form_->Button2Click();
             return 0;
           case kIdButton3:
-            Dispatch(app_, [&] { form_->Button3Click(); });
+            form_->Button3Click();
             return 0;
           default:
             break;
@@ -250,10 +259,14 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 void MainWindow::SetEdit4Text(std::u16string_view text) {
+  if (!window_)
+    return;  // closed while the launch waited: nothing left to change
   SetWindowTextW(Child(kIdEdit4), win32::Wide(text).c_str());
 }
 
 void MainWindow::SetEnabled(ViewControl control, bool enabled) {
+  if (!window_)
+    return;  // closed while the launch waited: nothing left to change
   HWND child = Child(ControlOf(control));
   if (!enabled && GetFocus() == child) {
     // Leave the focus where the keyboard can still reach it: the next
@@ -267,15 +280,21 @@ void MainWindow::SetEnabled(ViewControl control, bool enabled) {
 
 void MainWindow::SetPanel1Text(std::u16string_view text) {
   panel_text_ = text;
+  if (!window_)
+    return;
   InvalidateRect(Child(kIdPanel1), nullptr, TRUE);
 }
 
 void MainWindow::PressButton1() {
+  if (!window_)
+    return;  // closed while the launch waited: nothing left to change
   SendMessageW(window_.Get(), WM_COMMAND, MAKEWPARAM(kIdButton1, BN_CLICKED),
                reinterpret_cast<LPARAM>(Child(kIdButton1)));
 }
 
 OpenDialogResult MainWindow::ExecuteOpenDialog1() {
+  if (!window_)
+    return {};
   return open_dialog_.Execute(window_.Get());
 }
 
@@ -284,11 +303,13 @@ WindowHandle MainWindow::Handle() {
 }
 
 void MainWindow::Close() {
+  if (!window_)
+    return;  // closed while the launch waited: nothing left to change
   PostMessageW(window_.Get(), WM_CLOSE, 0, 0);
 }
 
 void MainWindow::CreateSplash() {
-  splash_ = std::make_unique<TSplash>(instance_, app_.Window());
+  splash_ = std::make_unique<TSplash>(instance_, app_.Window(), app_);
 }
 
 void MainWindow::ShowSplash() {

@@ -49,6 +49,8 @@ class MainWindow : public LauncherView {
   MainWindow& operator=(const MainWindow&) = delete;
 
   void Attach(TForm1& form) { form_ = &form; }
+  // 0, or the error that kept the window or its class from being made.
+  DWORD CreationError() const { return creation_error_; }
 
   void SetEdit4Text(std::u16string_view text) override;
   void SetEnabled(ViewControl control, bool enabled) override;
@@ -67,6 +69,7 @@ class MainWindow : public LauncherView {
   void Bind(HWND window) { window_.Reset(window); }
   void Unbind();
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  Application& Reports() { return app_; }
   void CreateControls();
   HWND Child(int id) const { return GetDlgItem(window_.Get(), id); }
   void PlaceRightAligned(int id, int right_edge, int top);
@@ -87,6 +90,9 @@ class MainWindow : public LauncherView {
   std::u16string panel_text_;
   HWND last_focus_ = nullptr;  // a control of this window; forgotten with it
   bool placed_ = false;
+  DWORD creation_error_ = 0;
+  // A font that could not be made: the controls keep the system's font.
+  DWORD font_error_ = 0;
   UINT taskbar_created_ = 0;
   std::unique_ptr<TSplash> splash_;
   win32::UniqueWindow window_;

@@ -10,23 +10,31 @@ constexpr UINT kReleaseMessage = WM_APP + 1;
 
 }  // namespace
 
-TSplash::TSplash(HINSTANCE instance, HWND owner) {
+TSplash::TSplash(HINSTANCE instance, HWND owner, Application& reports) : reports_(reports) {
   picture_.Reset(LoadImageW(instance, L"SPLASH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  const DWORD picture_error = GetLastError();
+  if (!picture_)
+    error_ = picture_error != 0 ? picture_error : ERROR_RESOURCE_DATA_NOT_FOUND;
   WNDCLASSEXW wc{};
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = kClassName;
-  if (!win32::WindowBinding<TSplash>::Register(wc))
+  if (const DWORD registered = win32::WindowBinding<TSplash>::Register(wc); registered != 0) {
+    error_ = registered;
     return;
+  }
 
   // Centred on the rectangle spanning all monitors, never left of or above it.
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int x = std::max(left, left + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - kSplashWidth / 2);
   const int y = std::max(top, top + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2 - kSplashHeight / 2);
-  CreateWindowExW(0, kClassName, L"Splash", WS_POPUP, x, y, kSplashWidth, kSplashHeight, owner,
-                  nullptr, instance, this);
+  const HWND created = CreateWindowExW(0, kClassName, L"Splash", WS_POPUP, x, y, kSplashWidth,
+                                       kSplashHeight, owner, nullptr, instance, this);
+  const DWORD error = GetLastError();
+  if (!created)
+    error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
 }
 
 TSplash::~TSplash() {

@@ -14,12 +14,16 @@ inline constexpr int kSplashHeight = 180;
 
 class TSplash {
  public:
-  TSplash(HINSTANCE instance, HWND owner);
+  // `reports`: where an error of its window's handlers is shown.
+  TSplash(HINSTANCE instance, HWND owner, Application& reports);
   TSplash(const TSplash&) = delete;
   TSplash& operator=(const TSplash&) = delete;
   ~TSplash();
 
   HWND Handle() const { return window_.Get(); }
+  // 0, or the error that kept the picture or the window from being made:
+  // the start-up goes on without the splash, or without its picture.
+  DWORD Error() const { return error_; }
   void Show();
   void Repaint();
   // Posts the request to destroy the window and returns at once.
@@ -30,8 +34,11 @@ class TSplash {
   void Bind(HWND window) { window_.Reset(window); }
   void Unbind() { window_.Release(); }
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  Application& Reports() { return reports_; }
   void Paint();
 
+  Application& reports_;
+  DWORD error_ = 0;
   win32::UniqueGdiObject picture_;
   win32::UniqueWindow window_;  // last: goes before the picture it shows
 };

@@ -17,15 +17,20 @@ Win32Application::Win32Application(HINSTANCE instance) {
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.lpszClassName = kClassName;
-  if (!WindowBinding<Win32Application>::Register(wc))
+  creation_error_ = WindowBinding<Win32Application>::Register(wc);
+  if (creation_error_ != 0)
     return;
   // A window of no size in the middle of the screen: never seen itself, it
   // carries the taskbar button and owns every other window of the launcher.
   const std::wstring title = Wide(kApplicationTitle);
-  CreateWindowExW(0, kClassName, title.c_str(),
-                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                  GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                  nullptr, nullptr, instance, this);
+  const HWND created =
+      CreateWindowExW(0, kClassName, title.c_str(),
+                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                      nullptr, nullptr, instance, this);
+  const DWORD error = GetLastError();
+  if (!created)
+    creation_error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
 }
 
 Win32Application::~Win32Application() {

@@ -15,6 +15,8 @@ class Win32Application : public Application {
   ~Win32Application() override;
 
   HWND Window() const { return window_.Get(); }
+  // 0, or the error that kept the application window from being made.
+  DWORD CreationError() const { return creation_error_; }
   // The window whose dialog keys (Tab, access keys) the loops handle.
   void SetMainWindow(HWND main) { main_ = main; }
 
@@ -38,10 +40,12 @@ class Win32Application : public Application {
   void Bind(HWND window) { window_.Reset(window); }
   void Unbind() { window_.Release(); }
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  Application& Reports() { return *this; }
   void Minimize();
   void Restore();
 
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  DWORD creation_error_ = 0;
   HWND main_ = nullptr;
   bool terminating_ = false;
   // WM_ENDSESSION came: the program ends without showing anything again.

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/EventDispatch.h"
+#include "platform/EventDispatch.h"
 #include "launcher/Form1.h"
 #include "tests/fakes/FakePlatform.h"
 

@@ -1,6 +1,7 @@
 // The one place where errors of the launcher's handlers are caught: every
-// event of the main window, and the start-up sequence, runs through here, so
-// no exception leaves a window procedure.
+// message of every window (through the window procedure of
+// platform/win32/WindowBinding.h) and the start-up sequence run through here,
+// so no exception leaves a window procedure.
 #pragma once
 
 #include <exception>
