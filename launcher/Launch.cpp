@@ -38,8 +38,8 @@ void TForm1::Button1Click() {
   } else {
     // AutoCAD starts in the installation folder, where " /t Halvane.dwt"
     // finds the template.
-    StartResult started =
-        p_.shell.Execute({view_.Handle(), u"open", ACADLocation, parameters, kSwShow, HALVdir0});
+    StartResult started = p_.shell.Execute(
+        {view_.Handle(), u"open", ACADLocation, parameters, WindowState::kShown, HALVdir0});
     PInfo = std::move(started.info);
     if (started.error != 0)
       failure = started.error;
@@ -60,13 +60,13 @@ void TForm1::Button1Click() {
 
   view_.SetEnabled(ViewControl::kButton3, false);
 
-  p_.app.ShowApplicationWindow(kSwShowMinimized);
-  p_.app.ShowApplicationWindow(kSwHide);
+  p_.app.ShowApplicationWindow(WindowState::kMinimized);
+  p_.app.ShowApplicationWindow(WindowState::kHidden);
   p_.app.ProcessMessages();
 
-  const std::uint32_t waited = p_.app.WaitForProcess(PInfo.hProcess.get());
+  const WaitResult waited = p_.app.WaitForProcess(PInfo.hProcess.get());
   phase_ = LaunchPhase::kEnded;
-  if (waited == kWaitSessionEnding) {
+  if (waited == WaitResult::kSessionEnding) {
     // The session ends, or an installation closes the launcher to replace
     // its file: it ends at once, as at logoff, without the pause and without
     // coming back on screen. AutoCAD runs on.
@@ -76,12 +76,12 @@ void TForm1::Button1Click() {
     return;
   }
   p_.shell.Sleep(1000);
-  if (waited == kWaitObject0)
+  if (waited == WaitResult::kProcessEnded)
     view_.SetPanel1Text(kLaunchEnded);
 
   p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
   icon_shown_ = false;
-  p_.app.ShowApplicationWindow(kSwShowNormal);
+  p_.app.ShowApplicationWindow(WindowState::kNormal);
   view_.SetEnabled(ViewControl::kButton3, true);
   p_.app.Terminate();
 }
@@ -91,7 +91,7 @@ void TForm1::ICONMessage(const TMessage& msg) {
     return;
   p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
   icon_shown_ = false;
-  p_.app.ShowApplicationWindow(kSwShowNormal);
+  p_.app.ShowApplicationWindow(WindowState::kNormal);
 }
 
 void TForm1::TaskbarCreated() {

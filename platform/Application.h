@@ -19,20 +19,17 @@ inline constexpr std::u16string_view kWindowCreationFailed = u"ウィンドウ�
 class Application {
  public:
   virtual ~Application() = default;
-  // ShowWindow on the application window, with what it implies for the
-  // windows it owns (kSwShowMinimized and kSwHide hide them, kSwShowNormal
-  // brings them back).
-  virtual void ShowApplicationWindow(int command) = 0;
+  // Shows the application window in that state, with what it implies for
+  // the windows it owns (minimised and hidden hide them, normal brings them
+  // back).
+  virtual void ShowApplicationWindow(WindowState state) = 0;
   // Every message loop belongs to the application. A loop nested in the
   // event loop that takes the request to quit posts it again and returns,
   // so only the event loop ends the program.
   virtual void ProcessMessages() = 0;
   // Waits without a time-out for the process to end, handling window
-  // messages as the event loop does: kWaitObject0, kWaitFailed at once for
-  // no process, kWaitQuit when the request to quit came first, or
-  // kWaitSessionEnding when Windows ends the session or Restart Manager
-  // closes the program.
-  virtual std::uint32_t WaitForProcess(const Process* process) = 0;
+  // messages as the event loop does; kFailed at once for no process.
+  virtual WaitResult WaitForProcess(const Process* process) = 0;
   // Asks the event loop to stop (posts the quit message).
   virtual void Terminate() = 0;
   virtual IconHandle Icon() = 0;

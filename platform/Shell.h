@@ -54,26 +54,35 @@ enum class NotifyIconMessage : std::uint32_t { kAdd = 0, kDelete = 2 };
 // ERROR_FILENAME_EXCED_RANGE: the command line would be too long.
 inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
 
-inline constexpr std::uint32_t kWaitObject0 = 0;
-inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
-// The wait ended because the program was asked to quit (its main window was
-// closed while the started program ran).
-inline constexpr std::uint32_t kWaitQuit = 0xFFFFFFFE;
-// The wait ended because Windows ends the session, or Restart Manager closes
-// the program for an installation that replaces its file (WM_ENDSESSION).
-inline constexpr std::uint32_t kWaitSessionEnding = 0xFFFFFFFD;
+// How the wait for a started program ended.
+enum class WaitResult {
+  kProcessEnded,
+  // No process to wait on, or the wait itself failed.
+  kFailed,
+  // The program was asked to quit (its main window was closed while the
+  // started program ran).
+  kQuit,
+  // Windows ends the session, or Restart Manager closes the program for an
+  // installation that replaces its file.
+  kSessionEnding,
+};
 
-inline constexpr int kSwHide = 0;
-inline constexpr int kSwShowNormal = 1;
-inline constexpr int kSwShowMinimized = 2;
-inline constexpr int kSwShow = 5;
+// How a window is shown.
+enum class WindowState {
+  kHidden,
+  // Shown, restored to its normal size and place.
+  kNormal,
+  kMinimized,
+  // Shown as it is.
+  kShown,
+};
 
 struct ShellExecuteRequest {
   WindowHandle owner = 0;
   std::u16string_view verb;
   std::u16string_view file;
   std::u16string_view parameters;
-  int show = kSwShow;
+  WindowState show = WindowState::kShown;
   // The started program's working folder; empty for the launcher's own.
   std::u16string_view directory;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Application.h"
 
 #include "platform/win32/BenchMarks.h"
+#include "platform/win32/ShowCommand.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Process.h"
 
@@ -64,7 +65,7 @@ LRESULT Win32Application::HandleMessage(HWND window, UINT message, WPARAM wparam
       // The session ends, or Restart Manager closes the program
       // (ENDSESSION_CLOSEAPP) for an installation that replaces its file.
       // Windows may end the process once this returns: ask the loops to
-      // stop, and the launch ends at once (kWaitSessionEnding).
+      // stop, and the launch ends at once (WaitResult::kSessionEnding).
       if (wparam && !session_ending_) {
         session_ending_ = true;
         PostQuitMessage(0);
@@ -90,19 +91,19 @@ void Win32Application::Restore() {
     SetForegroundWindow(main_);
 }
 
-void Win32Application::ShowApplicationWindow(int command) {
-  switch (command) {
-    case SW_SHOWMINIMIZED:
-    case SW_HIDE:
+void Win32Application::ShowApplicationWindow(WindowState state) {
+  switch (state) {
+    case WindowState::kMinimized:
+    case WindowState::kHidden:
       ShowOwnedPopups(window_.Get(), FALSE);
-      ShowWindow(window_.Get(), command);
+      ShowWindow(window_.Get(), ShowCommand(state));
       break;
-    case SW_SHOWNORMAL:
+    case WindowState::kNormal:
       ShowWindow(window_.Get(), SW_SHOWNORMAL);
       ShowOwnedPopups(window_.Get(), TRUE);
       break;
-    default:
-      ShowWindow(window_.Get(), command);
+    case WindowState::kShown:
+      ShowWindow(window_.Get(), SW_SHOW);
       break;
   }
 }
@@ -128,10 +129,10 @@ void Win32Application::ProcessMessages() {
   }
 }
 
-std::uint32_t Win32Application::WaitForProcess(const Process* process) {
+WaitResult Win32Application::WaitForProcess(const Process* process) {
   const HANDLE handle = process ? ProcessHandleOf(*process) : nullptr;
   if (!handle)
-    return kWaitFailed;
+    return WaitResult::kFailed;
   // A thread with windows must keep handling messages: broadcasts would
   // stall other programs, and the icon's click must work while AutoCAD runs.
   bench::Record("wait");
@@ -141,15 +142,15 @@ std::uint32_t Win32Application::WaitForProcess(const Process* process) {
     bench::CountWakeup();
     if (result == WAIT_OBJECT_0) {
       bench::Record("waited");
-      return kWaitObject0;
+      return WaitResult::kProcessEnded;
     }
     if (result != WAIT_OBJECT_0 + 1)
-      return kWaitFailed;
+      return WaitResult::kFailed;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (!Dispatch(msg)) {
         PostQuitMessage(static_cast<int>(msg.wParam));
-        return session_ending_ ? kWaitSessionEnding : kWaitQuit;
+        return session_ending_ ? WaitResult::kSessionEnding : WaitResult::kQuit;
       }
     }
   }

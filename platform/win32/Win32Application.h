@@ -20,9 +20,9 @@ class Win32Application : public Application {
   // The window whose dialog keys (Tab, access keys) the loops handle.
   void SetMainWindow(HWND main) { main_ = main; }
 
-  void ShowApplicationWindow(int command) override;
+  void ShowApplicationWindow(WindowState state) override;
   void ProcessMessages() override;
-  std::uint32_t WaitForProcess(const Process* process) override;
+  WaitResult WaitForProcess(const Process* process) override;
   void Terminate() override;
   IconHandle Icon() override;
   void ShowMessage(std::u16string_view text) override;

@@ -6,6 +6,7 @@
 
 #include "platform/win32/BenchMarks.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/ShowCommand.h"
 #include "platform/win32/WideText.h"
 
 namespace halvane::win32 {
@@ -58,7 +59,7 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
   sei.lpFile = file.c_str();
   sei.lpParameters = parameters.c_str();
   sei.lpDirectory = directory.empty() ? nullptr : directory.c_str();
-  sei.nShow = request.show;
+  sei.nShow = ShowCommand(request.show);
   bench::Record("execute");
   const BOOL started = ShellExecuteExW(&sei);
   const DWORD error = started ? ERROR_SUCCESS : GetLastError();

@@ -34,7 +34,8 @@ class FakeShell : public Shell {
 
   StartResult Execute(const ShellExecuteRequest& request) override {
     log_.Add("exec " + Utf8(request.verb) + "|" + Utf8(request.file) + "|" +
-             Utf8(request.parameters) + "|" + std::to_string(request.show));
+             Utf8(request.parameters) + "|" +
+             (request.show == WindowState::kShown ? "shown" : "not shown"));
     last_request_owner = request.owner;
     last_request_directory = request.directory;
     StartResult result;
@@ -73,15 +74,20 @@ class FakeShell : public Shell {
 class FakeApplication : public Application {
  public:
   explicit FakeApplication(EventLog& log) : log_(log) {}
-  void ShowApplicationWindow(int command) override { log_.Add("app " + std::to_string(command)); }
+  void ShowApplicationWindow(WindowState state) override {
+    log_.Add(state == WindowState::kHidden      ? "app hidden"
+             : state == WindowState::kNormal    ? "app normal"
+             : state == WindowState::kMinimized ? "app minimized"
+                                                : "app shown");
+  }
   void ProcessMessages() override { log_.Add("process messages"); }
-  std::uint32_t WaitForProcess(const Process* process) override {
+  WaitResult WaitForProcess(const Process* process) override {
     log_.Add("wait");
     waited_on.push_back(process);
     if (during_wait)
       during_wait();
     if (!process)
-      return kWaitFailed;
+      return WaitResult::kFailed;
     return wait_result;
   }
   void Terminate() override { log_.Add("terminate"); }
@@ -91,7 +97,7 @@ class FakeApplication : public Application {
     log_.Add("error " + Utf8(ErrorReportText(message)));
   }
 
-  std::uint32_t wait_result = kWaitObject0;
+  WaitResult wait_result = WaitResult::kProcessEnded;
   std::function<void()> during_wait;
   std::vector<const Process*> waited_on;
 

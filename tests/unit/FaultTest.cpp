@@ -41,7 +41,7 @@ TEST_P(FaultTest, EndsAsSpecifiedWithNothingLeftOpen) {
       shell.fail_with = 5;
       break;
     case Fault::kWait:
-      app.wait_result = kWaitFailed;
+      app.wait_result = WaitResult::kFailed;
       break;
     case Fault::kIconAdd:
       shell.notify_result = false;

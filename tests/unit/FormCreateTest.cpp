@@ -19,7 +19,7 @@ TEST_F(LauncherTest, StoredPathWhoseFileExistsIsTakenAndLaunchedAtOnce) {
   EXPECT_EQ(start, (Strings{"splash create", "splash show", "splash repaint", "sleep 800",
                             "splash release", "disable Button2", "edit4 " + kStored,
                             "disable Edit4", "press Button1", "startupinfo"}));
-  EXPECT_TRUE(log.Has("exec open|" + kStored + "| /t Halvane.dwt|5"));
+  EXPECT_TRUE(log.Has("exec open|" + kStored + "| /t Halvane.dwt|shown"));
   EXPECT_EQ(shell.last_request_directory, kInstall);
   // Nothing recorded, nothing searched: besides the template, the stored
   // file is the one thing looked at, and then only whether AutoCAD has made
@@ -133,7 +133,7 @@ TEST_P(StaleRecordTest, IsReplacedByWhatDiscoveryFinds) {
   StoreStalePath(u"C:\\Old AutoCAD\\acad.exe");
   FormCreate();
   EXPECT_FALSE(log.Has("messagebox 実行できません (2)"));
-  EXPECT_TRUE(log.Has("exec open|" + Utf8(found) + "| /t Halvane.dwt|5"));
+  EXPECT_TRUE(log.Has("exec open|" + Utf8(found) + "| /t Halvane.dwt|shown"));
   EXPECT_EQ(Stored(u"AcadPath"), found);
   EXPECT_EQ(Stored(u"LibPath"), kInstall);
   EXPECT_EQ(State().ACADpath, found);
@@ -191,7 +191,7 @@ TEST_F(LauncherTest, LaunchWithNothingFoundReportsTheFailureAndEnds) {
   FormCreate();
   shell.fail_with = 2;
   view.PressButton1();
-  EXPECT_TRUE(log.Has("exec open|| /t Halvane.dwt|5"));
+  EXPECT_TRUE(log.Has("exec open|| /t Halvane.dwt|shown"));
   EXPECT_TRUE(log.Has("messagebox 実行できません (2)"));
   EXPECT_TRUE(log.Has("terminate"));
 }

@@ -22,12 +22,12 @@ class LaunchTest : public LauncherTest {
 
 TEST_F(LaunchTest, StepsRunInOrder) {
   Launch();
-  EXPECT_EQ(
-      From("press Button1"),
-      (std::vector<std::string>{
-          "press Button1", "startupinfo", "exec open|C:\\AutoCAD\\acad.exe| /t Halvane.dwt|5",
-          "icon add", "disable Button3", "app 2", "app 0", "process messages", "wait", "sleep 1000",
-          "panel1 実行終了", "icon delete", "app 1", "enable Button3", "terminate"}));
+  EXPECT_EQ(From("press Button1"),
+            (std::vector<std::string>{"press Button1", "startupinfo",
+                                      "exec open|C:\\AutoCAD\\acad.exe| /t Halvane.dwt|shown",
+                                      "icon add", "disable Button3", "app minimized", "app hidden",
+                                      "process messages", "wait", "sleep 1000", "panel1 実行終了",
+                                      "icon delete", "app normal", "enable Button3", "terminate"}));
   EXPECT_EQ(shell.last_request_owner, view.Handle());
   ASSERT_EQ(app.waited_on.size(), 1u);
   EXPECT_NE(app.waited_on[0], nullptr);
@@ -54,7 +54,8 @@ TEST_F(LaunchTest, IconRecordIsFilledAsWindowsExpects) {
 TEST_F(LaunchTest, ArgumentsAreForwarded) {
   files.command_line = u"\"C:\\Halvane\\Halvane2023.exe\" \"D:\\My Drawings\\a.dwg\" b.dwg";
   Launch();
-  EXPECT_TRUE(log.Has("exec open|C:\\AutoCAD\\acad.exe| \"b.dwg\" \"D:\\My Drawings\\a.dwg\"|5"));
+  EXPECT_TRUE(
+      log.Has("exec open|C:\\AutoCAD\\acad.exe| \"b.dwg\" \"D:\\My Drawings\\a.dwg\"|shown"));
 }
 
 TEST_F(LaunchTest, FailedStartIsReportedOnceAndTheLauncherEnds) {
@@ -84,15 +85,15 @@ TEST_F(LaunchTest, CommandLineThatWouldBeCutIsRefusedAndReported) {
     Launch(acad);
     if (extra == 0) {
       // Passed whole, to the last character.
-      EXPECT_TRUE(log.Has("exec open|" + Utf8(acad) + "| \"" + Utf8(drawing) + "\"|5"));
+      EXPECT_TRUE(log.Has("exec open|" + Utf8(acad) + "| \"" + Utf8(drawing) + "\"|shown"));
       EXPECT_FALSE(log.Has("messagebox 実行できません (206)"));
     } else {
       EXPECT_EQ(log.Count("messagebox 実行できません (206)"), 1);
       EXPECT_EQ(From("startupinfo"),
-                (std::vector<std::string>{"startupinfo", "messagebox 実行できません (206)",
-                                          "icon add", "disable Button3", "app 2", "app 0",
-                                          "process messages", "wait", "sleep 1000", "icon delete",
-                                          "app 1", "enable Button3", "terminate"}))
+                (std::vector<std::string>{
+                    "startupinfo", "messagebox 実行できません (206)", "icon add", "disable Button3",
+                    "app minimized", "app hidden", "process messages", "wait", "sleep 1000",
+                    "icon delete", "app normal", "enable Button3", "terminate"}))
           << "nothing started; the closing steps as after any failed start";
       ASSERT_EQ(app.waited_on.size(), 1u);
       EXPECT_EQ(app.waited_on[0], nullptr);
@@ -110,7 +111,7 @@ TEST_F(LaunchTest, ThousandsOfDrawingsAreForwardedLastToFirst) {
   }
   files.command_line = line;
   Launch();
-  EXPECT_TRUE(log.Has("exec open|C:\\AutoCAD\\acad.exe|" + expected + "|5"));
+  EXPECT_TRUE(log.Has("exec open|C:\\AutoCAD\\acad.exe|" + expected + "|shown"));
 }
 
 TEST_F(LaunchTest, LastErrorIsWrittenInDecimalWithoutSign) {
@@ -120,7 +121,7 @@ TEST_F(LaunchTest, LastErrorIsWrittenInDecimalWithoutSign) {
 }
 
 TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
-  for (const std::uint32_t result : {kWaitFailed, kWaitQuit}) {
+  for (const WaitResult result : {WaitResult::kFailed, WaitResult::kQuit}) {
     EventLog fresh;
     log = fresh;
     view.panel1.clear();
@@ -128,8 +129,9 @@ TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
     form = std::make_unique<TForm1>(Platform{registry, files, shell, app}, view);
     Launch();
     EXPECT_EQ(view.panel1, u"");
-    EXPECT_EQ(From("sleep 1000"), (std::vector<std::string>{"sleep 1000", "icon delete", "app 1",
-                                                            "enable Button3", "terminate"}));
+    EXPECT_EQ(From("sleep 1000"),
+              (std::vector<std::string>{"sleep 1000", "icon delete", "app normal", "enable Button3",
+                                        "terminate"}));
   }
 }
 
@@ -137,7 +139,7 @@ TEST_F(LaunchTest, WaitThatDoesNotSeeTheEndLeavesThePanel) {
 // installation, while AutoCAD runs: the launcher ends at once, its icon
 // gone, without the pause and without coming back on screen.
 TEST_F(LaunchTest, SessionEndingWhileWaitingEndsAtOnceWithoutShowingAnything) {
-  app.wait_result = kWaitSessionEnding;
+  app.wait_result = WaitResult::kSessionEnding;
   Launch();
   EXPECT_EQ(From("wait"), (std::vector<std::string>{"wait", "icon delete", "terminate"}));
   EXPECT_EQ(view.panel1, u"");
@@ -182,7 +184,7 @@ TEST_F(LaunchTest, IconClickRestoresTheWindow) {
   const std::vector<std::string> after = From("-- click");
   ASSERT_GE(after.size(), 4u);
   EXPECT_EQ(after[1], "icon delete");
-  EXPECT_EQ(after[2], "app 1");
+  EXPECT_EQ(after[2], "app normal");
   EXPECT_EQ(after[3], "sleep 1000");
   EXPECT_EQ(log.IndexOf("-- click") - 1, log.IndexOf("wait"));
 }
@@ -221,7 +223,7 @@ TEST_F(LaunchTest, TypedPathIsNotWhatStarts) {
   Run(&TForm1::Button2Click);
   view.SetEdit4Text(u"C:\\typed\\other.exe");
   view.PressButton1();
-  EXPECT_TRUE(log.Has("exec open|D:\\Picked\\acad.exe| /t Halvane.dwt|5"));
+  EXPECT_TRUE(log.Has("exec open|D:\\Picked\\acad.exe| /t Halvane.dwt|shown"));
 }
 
 }  // namespace

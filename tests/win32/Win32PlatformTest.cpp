@@ -134,7 +134,7 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
   for (const Case& c : cases) {
     SetLastError(kSentinel);
     const StartResult result =
-        shell.Execute({0, u"open", c.file, kDefaultParameters, kSwShow, u""});
+        shell.Execute({0, u"open", c.file, kDefaultParameters, WindowState::kShown, u""});
     // Windows says "path not found" where Wine says "file not found".
     if (c.error == ERROR_PATH_NOT_FOUND) {
       EXPECT_TRUE(result.error == ERROR_PATH_NOT_FOUND || result.error == ERROR_FILE_NOT_FOUND)
@@ -143,7 +143,7 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
       EXPECT_EQ(result.error, c.error);
     }
     EXPECT_EQ(result.info.hProcess, nullptr);
-    EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitFailed);
+    EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kFailed);
   }
 }
 
@@ -166,12 +166,12 @@ TEST(Win32Shell, StartedProgramRunsInItsFolderAndIsWaitedFor) {
   ASSERT_NE(std::wstring(ours), folder);
   SetLastError(0x0BADF00D);
   const StartResult result =
-      shell.Execute({0, u"open", file, u" \"a b\" c", kSwShow, Utf16(folder)});
+      shell.Execute({0, u"open", file, u" \"a b\" c", WindowState::kShown, Utf16(folder)});
   ASSERT_EQ(result.error, 0u);
   ASSERT_NE(result.info.hProcess, nullptr);
   EXPECT_NE(result.info.dwProcessId, 0u);
   const DWORD started = GetTickCount();
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitObject0);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kProcessEnded);
   EXPECT_GE(GetTickCount() - started, 200u);
   DWORD code = 1;
   GetExitCodeProcess(ProcessHandleOf(*result.info.hProcess), &code);
@@ -200,11 +200,11 @@ TEST(Win32Application, QuitRequestEndsTheWaitIsPostedAgainAndTheProgramRunsOn) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"5");
   Win32Shell shell;
   Win32Application app(GetModuleHandleW(nullptr));
-  const StartResult result =
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow, u""});
+  const StartResult result = shell.Execute(
+      {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
   ASSERT_NE(result.info.hProcess, nullptr);
   PostQuitMessage(7);
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitQuit);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kQuit);
   EXPECT_TRUE(QuitIsPending());
   const HANDLE process = ProcessHandleOf(*result.info.hProcess);
   EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -225,11 +225,11 @@ TEST(Win32Application, MessagesAreHandledWhileWaiting) {
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"0.5");
   Win32Shell shell;
   Win32Application app(GetModuleHandleW(nullptr));
-  const StartResult result =
-      shell.Execute({0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", kSwShow, u""});
+  const StartResult result = shell.Execute(
+      {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), kWaitObject0);
+  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kProcessEnded);
   KillTimer(nullptr, timer);
   EXPECT_GE(timer_calls, 3);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
