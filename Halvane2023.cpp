@@ -38,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   halvane::win32::Win32Shell shell;
 
   halvane::win32::bench::Record("application");
-  halvane::ui::MainWindow window(instance, app, com.Result());
+  halvane::ui::MainWindow window(instance, app, shell, com.Result());
   if (window.CreationError() != 0)
     cannot_start(window.CreationError());
   halvane::TForm1 form(halvane::Platform{registry, files, shell, app}, window);

@@ -68,8 +68,6 @@ class TForm1 {
   void Button2Click();
   void Button3Click();
   void ICONMessage(const TMessage& msg);
-  // The taskbar was re-created (Explorer restarted): the icon must be added again.
-  void TaskbarCreated();
 
   void GetACADPath();
   void GetACADPath2();
@@ -112,7 +110,6 @@ class TForm1 {
   // neither button starts or records anything.
   enum class LaunchPhase { kNotStarted, kWaitingForAutoCad, kEnded };
   LaunchPhase phase_ = LaunchPhase::kNotStarted;
-  bool icon_shown_ = false;
 
   // Whether the installation folder holds the template, and whether the
   // record found at start-up names another folder as "LibPath".

@@ -47,16 +47,13 @@ void TForm1::Button1Click() {
   if (failure)
     p_.app.ShowMessage(std::u16string(kLaunchFailed) + Decimal(*failure) + u")");
 
-  FIconData = NotifyIconData{};
-  FIconData.cbSize = kNotifyIconDataSize;
-  FIconData.hWnd = view_.Handle();
-  FIconData.uID = 1;
-  FIconData.uFlags = kNifMessage | kNifIcon | kNifTip;
-  FIconData.uCallbackMessage = kIconCallbackMessage;
-  FIconData.hIcon = p_.app.Icon();
-  kIconTip.copy(FIconData.szTip, kTipLength - 1);
-  p_.shell.NotifyIcon(NotifyIconMessage::kAdd, FIconData);
-  icon_shown_ = true;
+  FIconData = NotifyIconData{view_.Handle(),
+                             1,
+                             kNifMessage | kNifIcon | kNifTip,
+                             kIconCallbackMessage,
+                             p_.app.Icon(),
+                             std::u16string(kIconTip)};
+  p_.shell.ShowIcon(FIconData);
 
   view_.SetEnabled(ViewControl::kButton3, false);
 
@@ -70,8 +67,7 @@ void TForm1::Button1Click() {
     // The session ends, or an installation closes the launcher to replace
     // its file: it ends at once, as at logoff, without the pause and without
     // coming back on screen. AutoCAD runs on.
-    p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
-    icon_shown_ = false;
+    p_.shell.RemoveIcon(FIconData);
     p_.app.Terminate();
     return;
   }
@@ -79,24 +75,17 @@ void TForm1::Button1Click() {
   if (waited == WaitResult::kProcessEnded)
     view_.SetPanel1Text(kLaunchEnded);
 
-  p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
-  icon_shown_ = false;
+  p_.shell.RemoveIcon(FIconData);
   p_.app.ShowApplicationWindow(WindowState::kNormal);
   view_.SetEnabled(ViewControl::kButton3, true);
   p_.app.Terminate();
 }
 
 void TForm1::ICONMessage(const TMessage& msg) {
-  if (static_cast<std::uint32_t>(msg.LParam) != kWmLButtonDown)
+  if (!IsIconClick(msg))
     return;
-  p_.shell.NotifyIcon(NotifyIconMessage::kDelete, FIconData);
-  icon_shown_ = false;
+  p_.shell.RemoveIcon(FIconData);
   p_.app.ShowApplicationWindow(WindowState::kNormal);
-}
-
-void TForm1::TaskbarCreated() {
-  if (icon_shown_)
-    p_.shell.NotifyIcon(NotifyIconMessage::kAdd, FIconData);
 }
 
 }  // namespace halvane

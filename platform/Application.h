@@ -55,7 +55,13 @@ struct TMessage {
   std::int32_t Result = 0;
 };
 
-inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
 inline constexpr std::uint32_t kIconCallbackMessage = 0x0400 + 100;  // WM_USER + 100
+
+// Whether a callback message of the notification icon is its click: the left
+// button pressed on it (the mouse message in LParam).
+inline bool IsIconClick(const TMessage& msg) {
+  constexpr std::uint32_t kLeftButtonDown = 0x0201;  // WM_LBUTTONDOWN
+  return static_cast<std::uint32_t>(msg.LParam) == kLeftButtonDown;
+}
 
 }  // namespace halvane

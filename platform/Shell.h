@@ -1,7 +1,7 @@
 // The shell and process services: starting a program, the notification-area
-// icon and pausing. (Waiting for a process is a message loop: Application.) The
-// records mirror the Windows ones field for field, so the Win32 layer copies
-// them across unchanged.
+// icon and pausing. (Waiting for a process is a message loop: Application.)
+// The launcher describes what it wants in these records; the Win32 layer
+// alone builds the system's records from them.
 #pragma once
 
 #include <cstdint>
@@ -33,23 +33,20 @@ struct ProcessInformation {
   std::uint32_t dwProcessId = 0;
 };
 
-// NOTIFYICONDATAW, the fields the launcher sets; the rest stay zero.
-inline constexpr std::uint32_t kNotifyIconDataSize = 956;
-inline constexpr std::size_t kTipLength = 128;
+// The launcher's icon in the notification area.
+inline constexpr std::size_t kTipLength = 128;  // the tip's field, its terminator included
 struct NotifyIconData {
-  std::uint32_t cbSize = 0;
-  WindowHandle hWnd = 0;
-  std::uint32_t uID = 0;
-  std::uint32_t uFlags = 0;
-  std::uint32_t uCallbackMessage = 0;
-  IconHandle hIcon = 0;
-  char16_t szTip[kTipLength] = {};
+  WindowHandle window = 0;  // receives the callback message
+  std::uint32_t id = 0;
+  std::uint32_t flags = 0;  // what the icon carries: kNifMessage | kNifIcon | kNifTip
+  std::uint32_t callback_message = 0;
+  IconHandle icon = 0;
+  std::u16string tip;  // at most kTipLength - 1 characters are shown
 };
 
 inline constexpr std::uint32_t kNifMessage = 1;
 inline constexpr std::uint32_t kNifIcon = 2;
 inline constexpr std::uint32_t kNifTip = 4;
-enum class NotifyIconMessage : std::uint32_t { kAdd = 0, kDelete = 2 };
 
 // ERROR_FILENAME_EXCED_RANGE: the command line would be too long.
 inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
@@ -99,7 +96,13 @@ class Shell {
   virtual ~Shell() = default;
   virtual StartResult Execute(const ShellExecuteRequest& request) = 0;
   virtual void ReadStartupInfo(StartupInfo& info) = 0;
-  virtual bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
+  // Shows the icon in the notification area until it is removed; while it
+  // is shown, a re-created taskbar (Explorer restarted) gets it again.
+  virtual bool ShowIcon(const NotifyIconData& icon) = 0;
+  // Removes it; a taskbar re-created later brings nothing back.
+  virtual bool RemoveIcon(const NotifyIconData& icon) = 0;
+  // The taskbar was re-created (the "TaskbarCreated" message).
+  virtual void TaskbarCreated() = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 

@@ -40,8 +40,8 @@ int ControlOf(ViewControl control) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT com)
-    : instance_(instance), app_(app), open_dialog_(com) {
+MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, Shell& shell, HRESULT com)
+    : instance_(instance), app_(app), shell_(shell), open_dialog_(com) {
   font_.Reset(MakeFont(12, FW_NORMAL, font_error_));
   button1_font_.Reset(MakeFont(19, FW_BOLD, font_error_));
   panel_font_.Reset(MakeFont(13, FW_NORMAL, font_error_));
@@ -182,8 +182,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
     return 0;
   }
   if (taskbar_created_ != 0 && message == taskbar_created_) {
-    if (form_)
-      form_->TaskbarCreated();
+    shell_.TaskbarCreated();
     return 0;
   }
   switch (message) {

@@ -43,7 +43,9 @@ enum ControlId : int {
 class MainWindow : public LauncherView {
  public:
   // `com`: how COM's start on this thread went (the file dialog needs it).
-  MainWindow(HINSTANCE instance, win32::Win32Application& app, HRESULT com);
+  // `shell`: the notification icon's service, told when the taskbar is
+  // re-created.
+  MainWindow(HINSTANCE instance, win32::Win32Application& app, Shell& shell, HRESULT com);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -80,6 +82,7 @@ class MainWindow : public LauncherView {
 
   HINSTANCE instance_;
   win32::Win32Application& app_;
+  Shell& shell_;
   TForm1* form_ = nullptr;
   // The fonts outlive the window and its controls, which use them: members
   // go in the reverse order of these lines, and the window is last here.

@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/win32/BenchMarks.h"
 #include "platform/win32/Handles.h"
@@ -12,11 +14,11 @@
 namespace halvane::win32 {
 namespace {
 
-// The launcher fills the record as a 32-bit program on Vista or later.
+// The full record of Windows Vista and later, for a 32-bit program.
 #if !defined(_WIN64)
-static_assert(sizeof(NOTIFYICONDATAW) == kNotifyIconDataSize);
+static_assert(sizeof(NOTIFYICONDATAW) == 956);
 #endif
-static_assert(sizeof(NotifyIconData::szTip) == sizeof(NOTIFYICONDATAW::szTip));
+static_assert(std::size(NOTIFYICONDATAW{}.szTip) == kTipLength);
 
 // What ShellExecuteEx reports in hInstApp when it sets no last error.
 DWORD ErrorFromInstApp(HINSTANCE inst_app) {
@@ -84,16 +86,43 @@ void Win32Shell::ReadStartupInfo(StartupInfo& info) {
   info.wShowWindow = si.wShowWindow;
 }
 
-bool Win32Shell::NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+namespace {
+
+// The system's record of the icon: the full record, the fields the icon
+// sets, the tip cut to its field and the rest of the field zero.
+NOTIFYICONDATAW SystemRecordOf(const NotifyIconData& icon) {
   NOTIFYICONDATAW nid{};
-  nid.cbSize = data.cbSize;
-  nid.hWnd = reinterpret_cast<HWND>(data.hWnd);
-  nid.uID = data.uID;
-  nid.uFlags = data.uFlags;
-  nid.uCallbackMessage = data.uCallbackMessage;
-  nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
-  std::memcpy(nid.szTip, data.szTip, sizeof(nid.szTip));
-  return Shell_NotifyIconW(static_cast<DWORD>(message), &nid) != FALSE;
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = reinterpret_cast<HWND>(icon.window);
+  nid.uID = icon.id;
+  nid.uFlags = icon.flags;
+  nid.uCallbackMessage = icon.callback_message;
+  nid.hIcon = reinterpret_cast<HICON>(icon.icon);
+  const std::size_t length = std::min(icon.tip.size(), std::size(nid.szTip) - 1);
+  std::memcpy(nid.szTip, icon.tip.data(), length * sizeof(wchar_t));
+  return nid;
+}
+
+}  // namespace
+
+bool Win32Shell::ShowIcon(const NotifyIconData& icon) {
+  NOTIFYICONDATAW nid = SystemRecordOf(icon);
+  if (!notify_icon_(NIM_ADD, &nid))
+    return false;
+  shown_ = nid;
+  return true;
+}
+
+bool Win32Shell::RemoveIcon(const NotifyIconData& icon) {
+  NOTIFYICONDATAW nid = SystemRecordOf(icon);
+  shown_.reset();
+  return notify_icon_(NIM_DELETE, &nid) != FALSE;
+}
+
+void Win32Shell::TaskbarCreated() {
+  // The new taskbar has no icons: the one shown is added again.
+  if (shown_)
+    notify_icon_(NIM_ADD, &*shown_);
 }
 
 void Win32Shell::Sleep(std::uint32_t milliseconds) {

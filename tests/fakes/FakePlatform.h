@@ -51,10 +51,23 @@ class FakeShell : public Shell {
     info.cb = 68;
     log_.Add("startupinfo");
   }
-  bool NotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override {
-    log_.Add(message == NotifyIconMessage::kAdd ? "icon add" : "icon delete");
-    icon_records.push_back(data);
+  // As the Win32 shell: a shown icon comes back with a re-created taskbar.
+  bool ShowIcon(const NotifyIconData& icon) override {
+    log_.Add("icon add");
+    icon_records.push_back(icon);
+    shown = notify_result;
     return notify_result;
+  }
+  bool RemoveIcon(const NotifyIconData& icon) override {
+    log_.Add("icon delete");
+    icon_records.push_back(icon);
+    shown = false;
+    return notify_result;
+  }
+  void TaskbarCreated() override {
+    log_.Add("taskbar created");
+    if (shown)
+      ShowIcon(icon_records.back());
   }
   void Sleep(std::uint32_t milliseconds) override {
     log_.Add("sleep " + std::to_string(milliseconds));
@@ -62,6 +75,7 @@ class FakeShell : public Shell {
 
   std::optional<std::uint32_t> fail_with;
   bool notify_result = true;
+  bool shown = false;
   std::vector<NotifyIconData> icon_records;
   WindowHandle last_request_owner = 0;
   std::u16string last_request_directory = u"(no start)";

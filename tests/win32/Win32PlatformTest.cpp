@@ -7,7 +7,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "HalvaneVersion.h"
 #include "launcher/ParameterText.h"
@@ -270,23 +274,91 @@ TEST(Handles, ClosingKeepsTheLastError) {
   EXPECT_EQ(GetLastError(), kSentinel);
 }
 
+NotifyIconData LaunchersIcon(HWND window) {
+  return {reinterpret_cast<WindowHandle>(window),
+          1,
+          kNifMessage | kNifIcon | kNifTip,
+          1124,
+          reinterpret_cast<IconHandle>(LoadIconW(nullptr, IDI_APPLICATION)),
+          u"Halvane2023 実行中"};
+}
+
 TEST(Win32Shell, NotificationIconIsAddedAndRemovedOnce) {
   HWND window = CreateWindowW(L"STATIC", L"icon owner", 0, 0, 0, 0, 0, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
-  NotifyIconData data;
-  data.cbSize = kNotifyIconDataSize;
-  data.hWnd = reinterpret_cast<WindowHandle>(window);
-  data.uID = 1;
-  data.uFlags = kNifMessage | kNifIcon | kNifTip;
-  data.uCallbackMessage = 1124;
-  data.hIcon = reinterpret_cast<IconHandle>(LoadIconW(nullptr, IDI_APPLICATION));
-  std::u16string_view(u"Halvane2023 実行中").copy(data.szTip, kTipLength - 1);
+  const NotifyIconData icon = LaunchersIcon(window);
   Win32Shell shell;
-  EXPECT_TRUE(shell.NotifyIcon(NotifyIconMessage::kAdd, data));
-  EXPECT_TRUE(shell.NotifyIcon(NotifyIconMessage::kDelete, data));
-  EXPECT_FALSE(shell.NotifyIcon(NotifyIconMessage::kDelete, data));
+  EXPECT_TRUE(shell.ShowIcon(icon));
+  EXPECT_TRUE(shell.RemoveIcon(icon));
+  EXPECT_FALSE(shell.RemoveIcon(icon));
   DestroyWindow(window);
+}
+
+// What the shell gives the system, recorded in place of Shell_NotifyIconW.
+struct IconCall {
+  DWORD message;
+  NOTIFYICONDATAW data;
+};
+std::vector<IconCall> icon_calls;
+BOOL WINAPI RecordIconCall(DWORD message, PNOTIFYICONDATAW data) {
+  icon_calls.push_back({message, *data});
+  return TRUE;
+}
+
+TEST(Win32Shell, SystemRecordIsTheFullOneWithTheLaunchersValues) {
+  icon_calls.clear();
+  Win32Shell shell(&RecordIconCall);
+  HWND window = reinterpret_cast<HWND>(0x1010);
+  ASSERT_TRUE(shell.ShowIcon(LaunchersIcon(window)));
+  ASSERT_EQ(icon_calls.size(), 1u);
+  const NOTIFYICONDATAW& added = icon_calls[0].data;
+  EXPECT_EQ(icon_calls[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(added.cbSize, sizeof(NOTIFYICONDATAW));
+#if !defined(_WIN64)
+  EXPECT_EQ(added.cbSize, 956u);
+#endif
+  EXPECT_EQ(added.hWnd, window);
+  EXPECT_EQ(added.uID, 1u);
+  EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(added.uCallbackMessage, 1124u);
+  EXPECT_EQ(added.hIcon, LoadIconW(nullptr, IDI_APPLICATION));
+  EXPECT_STREQ(added.szTip, L"Halvane2023 実行中");
+  // The rest of the tip's field, and the fields the launcher does not set, are zero.
+  for (std::size_t i = std::wcslen(L"Halvane2023 実行中"); i < std::size(added.szTip); ++i)
+    EXPECT_EQ(added.szTip[i], L'\0') << i;
+  EXPECT_EQ(added.dwState, 0u);
+  EXPECT_EQ(added.szInfo[0], L'\0');
+  EXPECT_EQ(added.hBalloonIcon, nullptr);
+
+  // A tip longer than its field is cut, and ends within it.
+  NotifyIconData long_tip = LaunchersIcon(window);
+  long_tip.tip = std::u16string(200, u'x');
+  Win32Shell other(&RecordIconCall);
+  ASSERT_TRUE(other.ShowIcon(long_tip));
+  EXPECT_EQ(std::wcslen(icon_calls.back().data.szTip), std::size(added.szTip) - 1);
+}
+
+// A re-created taskbar gets the icon again while it is shown, and never
+// once it was removed: at the end of the launch, or clicked away.
+TEST(Win32Shell, ReCreatedTaskbarGetsTheIconOnlyWhileItIsShown) {
+  const auto adds = [] {
+    return std::count_if(icon_calls.begin(), icon_calls.end(),
+                         [](const IconCall& c) { return c.message == NIM_ADD; });
+  };
+  HWND window = reinterpret_cast<HWND>(0x1010);
+  icon_calls.clear();
+  Win32Shell shell(&RecordIconCall);
+  shell.TaskbarCreated();
+  EXPECT_TRUE(icon_calls.empty()) << "no icon before one is shown";
+  ASSERT_TRUE(shell.ShowIcon(LaunchersIcon(window)));
+  shell.TaskbarCreated();
+  ASSERT_EQ(adds(), 2);
+  EXPECT_STREQ(icon_calls.back().data.szTip, L"Halvane2023 実行中");
+  EXPECT_EQ(icon_calls.back().data.hWnd, window);
+  ASSERT_TRUE(shell.RemoveIcon(LaunchersIcon(window)));
+  shell.TaskbarCreated();
+  EXPECT_EQ(adds(), 2) << "an icon removed stays away";
 }
 
 }  // namespace
