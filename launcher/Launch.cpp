@@ -61,7 +61,7 @@ void TForm1::Button1Click() {
   p_.app.ShowApplicationWindow(WindowState::kHidden);
   p_.app.ProcessMessages();
 
-  const WaitResult waited = p_.app.WaitForProcess(PInfo.hProcess.get());
+  const WaitResult waited = p_.app.WaitForProcess(PInfo.process.get());
   phase_ = LaunchPhase::kEnded;
   if (waited == WaitResult::kSessionEnding) {
     // The session ends, or an installation closes the launcher to replace

@@ -18,19 +18,21 @@ using IconHandle = std::uintptr_t;
 class Process {
  public:
   virtual ~Process() = default;
+  // What the system waits on for the process's end.
+  virtual std::uintptr_t Waitable() const = 0;
 };
 
-// STARTUPINFOW, as far as the launcher keeps it.
+// The launcher's own start-up information, as far as it keeps it: how it
+// was asked to show itself.
 struct StartupInfo {
-  std::uint32_t cb = 0;
-  std::uint32_t dwFlags = 0;
-  std::uint16_t wShowWindow = 0;
+  std::uint32_t flags = 0;
+  std::uint16_t show_window = 0;
 };
 
-// PROCESS_INFORMATION: the launch waits on hProcess.
+// A started program: the process the launch waits on, and its id.
 struct ProcessInformation {
-  std::unique_ptr<Process> hProcess;
-  std::uint32_t dwProcessId = 0;
+  std::unique_ptr<Process> process;
+  std::uint32_t id = 0;
 };
 
 // The launcher's icon in the notification area.

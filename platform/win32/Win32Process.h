@@ -11,7 +11,9 @@ namespace halvane::win32 {
 class Win32Process : public Process {
  public:
   explicit Win32Process(HANDLE handle) : handle_(handle) {}
-  HANDLE Get() const { return handle_.Get(); }
+  std::uintptr_t Waitable() const override {
+    return reinterpret_cast<std::uintptr_t>(handle_.Get());
+  }
 
  private:
   UniqueHandle handle_;
@@ -19,7 +21,7 @@ class Win32Process : public Process {
 
 // The handle of a started process.
 inline HANDLE ProcessHandleOf(const Process& process) {
-  return static_cast<const Win32Process&>(process).Get();
+  return reinterpret_cast<HANDLE>(process.Waitable());
 }
 
 }  // namespace halvane::win32

@@ -71,8 +71,8 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
     return result;
   }
   if (sei.hProcess) {
-    result.info.dwProcessId = GetProcessId(sei.hProcess);
-    result.info.hProcess = std::make_unique<Win32Process>(sei.hProcess);
+    result.info.id = GetProcessId(sei.hProcess);
+    result.info.process = std::make_unique<Win32Process>(sei.hProcess);
   }
   return result;
 }
@@ -81,9 +81,8 @@ void Win32Shell::ReadStartupInfo(StartupInfo& info) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   GetStartupInfoW(&si);
-  info.cb = si.cb;
-  info.dwFlags = si.dwFlags;
-  info.wShowWindow = si.wShowWindow;
+  info.flags = si.dwFlags;
+  info.show_window = si.wShowWindow;
 }
 
 namespace {

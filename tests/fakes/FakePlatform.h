@@ -27,6 +27,7 @@ class FakeShell : public Shell {
    public:
     explicit FakeProcess(int& open) : open_(open) { ++open_; }
     ~FakeProcess() override { --open_; }
+    std::uintptr_t Waitable() const override { return 0x4242; }
 
    private:
     int& open_;
@@ -43,12 +44,12 @@ class FakeShell : public Shell {
       result.error = *fail_with;
       return result;
     }
-    result.info.hProcess = std::make_unique<FakeProcess>(open_processes);
-    result.info.dwProcessId = 4242;
+    result.info.process = std::make_unique<FakeProcess>(open_processes);
+    result.info.id = 4242;
     return result;
   }
   void ReadStartupInfo(StartupInfo& info) override {
-    info.cb = 68;
+    info.show_window = 1;
     log_.Add("startupinfo");
   }
   // As the Win32 shell: a shown icon comes back with a re-created taskbar.

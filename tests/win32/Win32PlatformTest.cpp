@@ -146,8 +146,8 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
     } else {
       EXPECT_EQ(result.error, c.error);
     }
-    EXPECT_EQ(result.info.hProcess, nullptr);
-    EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kFailed);
+    EXPECT_EQ(result.info.process, nullptr);
+    EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kFailed);
   }
 }
 
@@ -172,13 +172,13 @@ TEST(Win32Shell, StartedProgramRunsInItsFolderAndIsWaitedFor) {
   const StartResult result =
       shell.Execute({0, u"open", file, u" \"a b\" c", WindowState::kShown, Utf16(folder)});
   ASSERT_EQ(result.error, 0u);
-  ASSERT_NE(result.info.hProcess, nullptr);
-  EXPECT_NE(result.info.dwProcessId, 0u);
+  ASSERT_NE(result.info.process, nullptr);
+  EXPECT_NE(result.info.id, 0u);
   const DWORD started = GetTickCount();
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kProcessEnded);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kProcessEnded);
   EXPECT_GE(GetTickCount() - started, 200u);
   DWORD code = 1;
-  GetExitCodeProcess(ProcessHandleOf(*result.info.hProcess), &code);
+  GetExitCodeProcess(ProcessHandleOf(*result.info.process), &code);
   EXPECT_EQ(code, 0u);
   HANDLE file_handle = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
@@ -206,11 +206,11 @@ TEST(Win32Application, QuitRequestEndsTheWaitIsPostedAgainAndTheProgramRunsOn) {
   Win32Application app(GetModuleHandleW(nullptr));
   const StartResult result = shell.Execute(
       {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
-  ASSERT_NE(result.info.hProcess, nullptr);
+  ASSERT_NE(result.info.process, nullptr);
   PostQuitMessage(7);
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kQuit);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kQuit);
   EXPECT_TRUE(QuitIsPending());
-  const HANDLE process = ProcessHandleOf(*result.info.hProcess);
+  const HANDLE process = ProcessHandleOf(*result.info.process);
   EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   TerminateProcess(process, 0);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
@@ -233,7 +233,7 @@ TEST(Win32Application, MessagesAreHandledWhileWaiting) {
       {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
-  EXPECT_EQ(app.WaitForProcess(result.info.hProcess.get()), WaitResult::kProcessEnded);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kProcessEnded);
   KillTimer(nullptr, timer);
   EXPECT_GE(timer_calls, 3);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
