@@ -69,15 +69,18 @@ bool TRegistry::OpenWith(std::u16string_view key, std::uint32_t access, bool cre
   const bool from_root = !key.empty() && key.front() == u'\\';
   const std::u16string_view path = from_root ? key.substr(1) : key;
   const RegistryKey* base = from_root ? nullptr : current_.get();
-  RegistryKeyPtr opened = create ? backend_.Create(root_, base, path, access | view_)
-                                 : backend_.Open(root_, base, path, access | view_);
-  if (!opened)
+  access |= view_;
+  OpenedKey opened =
+      base ? (create ? base->Create(path, access) : base->Open(path, access))
+           : (create ? backend_.Create(root_, path, access) : backend_.Open(root_, path, access));
+  // A key that does not open is a quiet false, whatever the status.
+  if (opened.status != kRegistrySuccess || !opened.key)
     return false;
   std::u16string full = base ? current_path_ +
                                    (current_path_.empty() || path.empty() ? u"" : u"\\") +
                                    std::u16string(path)
                              : std::u16string(path);
-  current_ = std::move(opened);
+  current_ = std::move(opened.key);
   current_path_ = std::move(full);
   return true;
 }
@@ -94,16 +97,16 @@ bool TRegistry::OpenKeyReadOnly(std::u16string_view key) {
 std::u16string TRegistry::ReadString(std::u16string_view name) {
   if (!current_)
     return {};
-  const ValueQuery info = backend_.Query(*current_, name, {});
-  if (info.status != RegStatus::kOk && info.status != RegStatus::kMoreData)
+  const ValueQuery info = current_->Query(name, {});
+  if (info.status != kRegistrySuccess && info.status != kRegistryMoreData)
     return {};
   if (info.size == 0)
     return {};
   if (!IsStringType(info.type))
     Raise(kInvalidType, name);
   std::vector<std::uint8_t> buffer(info.size);
-  const ValueQuery read = backend_.Query(*current_, name, buffer);
-  if (read.status != RegStatus::kOk)
+  const ValueQuery read = current_->Query(name, buffer);
+  if (read.status != kRegistrySuccess)
     Raise(kReadFailed, name);
   if (!IsStringType(read.type))
     Raise(kInvalidType, name);
@@ -114,15 +117,15 @@ std::u16string TRegistry::ReadString(std::u16string_view name) {
 std::uint32_t TRegistry::GetDataType(std::u16string_view name) {
   if (!current_)
     return kRegNone;
-  const ValueQuery info = backend_.Query(*current_, name, {});
-  if (info.status != RegStatus::kOk && info.status != RegStatus::kMoreData)
+  const ValueQuery info = current_->Query(name, {});
+  if (info.status != kRegistrySuccess && info.status != kRegistryMoreData)
     return kRegNone;
   return info.type;
 }
 
 void TRegistry::WriteString(std::u16string_view name, std::u16string_view value) {
   const std::vector<std::uint8_t> data = EncodeRegistryString(value);
-  if (!current_ || !backend_.Set(*current_, name, kRegSz, data))
+  if (!current_ || current_->Set(name, kRegSz, data) != kRegistrySuccess)
     Raise(kWriteFailed, name);
 }
 

@@ -33,43 +33,53 @@ inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 inline constexpr std::uint32_t kKeyWow64Mask = kKeyWow64_64Key | kKeyWow64_32Key;
 
-// An open key of a backend. Destroying it closes the key.
-class RegistryKey {
- public:
-  virtual ~RegistryKey() = default;
-};
+// The status of a registry call: Windows' own code (an LSTATUS), 0 for
+// success.
+using RegistryStatus = std::int32_t;
+inline constexpr RegistryStatus kRegistrySuccess = 0;
+inline constexpr RegistryStatus kRegistryNotFound = 2;      // ERROR_FILE_NOT_FOUND
+inline constexpr RegistryStatus kRegistryAccessDenied = 5;  // ERROR_ACCESS_DENIED
+inline constexpr RegistryStatus kRegistryMoreData = 234;    // ERROR_MORE_DATA
+
+class RegistryKey;
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
 
-enum class RegStatus { kOk, kNotFound, kMoreData, kFailed };
+// What opening or creating a key gave: the key, or the status of the failure.
+struct OpenedKey {
+  RegistryStatus status = kRegistryNotFound;
+  RegistryKeyPtr key;
+};
 
 struct ValueQuery {
-  RegStatus status = RegStatus::kFailed;
+  RegistryStatus status = kRegistryNotFound;
   std::uint32_t type = kRegNone;
   std::uint32_t size = 0;  // bytes of data stored, or written into the buffer
 };
 
-// The raw operations, one per Win32 call the launcher needs.
+// An open key of a backend, with the raw operations on it, one per Win32
+// call the launcher needs. Destroying it closes the key.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // Opens `path` below this key.
+  virtual OpenedKey Open(std::u16string_view path, std::uint32_t access) const = 0;
+  // Opens or creates `path` below this key, and every missing key above it.
+  virtual OpenedKey Create(std::u16string_view path, std::uint32_t access) const = 0;
+  // With an empty buffer: the value's type and size. With a buffer: its data.
+  virtual ValueQuery Query(std::u16string_view name, std::span<std::uint8_t> buffer) const = 0;
+  virtual RegistryStatus Set(std::u16string_view name,
+                             std::uint32_t type,
+                             std::span<const std::uint8_t> data) = 0;
+};
+
+// The root keys of a registry: the Win32 one, or a test fake.
 class RegistryBackend {
  public:
   virtual ~RegistryBackend() = default;
-  // Opens `path` below `base`, or below `root` when `base` is null. Null on failure.
-  virtual RegistryKeyPtr Open(RootKey root,
-                              const RegistryKey* base,
-                              std::u16string_view path,
-                              std::uint32_t access) = 0;
-  // Opens or creates `path` and every missing key above it. Null on failure.
-  virtual RegistryKeyPtr Create(RootKey root,
-                                const RegistryKey* base,
-                                std::u16string_view path,
-                                std::uint32_t access) = 0;
-  // With an empty buffer: the value's type and size. With a buffer: its data.
-  virtual ValueQuery Query(const RegistryKey& key,
-                           std::u16string_view name,
-                           std::span<std::uint8_t> buffer) = 0;
-  virtual bool Set(const RegistryKey& key,
-                   std::u16string_view name,
-                   std::uint32_t type,
-                   std::span<const std::uint8_t> data) = 0;
+  // Opens `path` below `root`.
+  virtual OpenedKey Open(RootKey root, std::u16string_view path, std::uint32_t access) = 0;
+  // Opens or creates `path` below `root`, and every missing key above it.
+  virtual OpenedKey Create(RootKey root, std::u16string_view path, std::uint32_t access) = 0;
 };
 
 class ERegistryException : public std::runtime_error {

@@ -39,6 +39,7 @@ struct FakeRegistry::Node {
   bool query_only = false;
 };
 
+// An open key: its operations reach the owner's tree and its faults.
 class FakeRegistry::Key : public RegistryKey {
  public:
   Key(FakeRegistry& owner,
@@ -46,20 +47,29 @@ class FakeRegistry::Key : public RegistryKey {
       std::vector<std::u16string> parts,
       Node* node,
       bool writable)
-      : owner_(owner), root(root), parts(std::move(parts)), node(node), writable(writable) {
+      : owner_(owner), root_(root), parts_(std::move(parts)), node_(node), writable_(writable) {
     ++owner_.open_keys_;
     ++owner_.keys_opened_;
   }
   ~Key() override { --owner_.open_keys_; }
 
+  OpenedKey Open(std::u16string_view path, std::uint32_t access) const override {
+    return owner_.OpenOrCreate(root_, parts_, path, access, false);
+  }
+  OpenedKey Create(std::u16string_view path, std::uint32_t access) const override {
+    return owner_.OpenOrCreate(root_, parts_, path, access, true);
+  }
+  ValueQuery Query(std::u16string_view name, std::span<std::uint8_t> buffer) const override;
+  RegistryStatus Set(std::u16string_view name,
+                     std::uint32_t type,
+                     std::span<const std::uint8_t> data) override;
+
  private:
   FakeRegistry& owner_;
-
- public:
-  RootKey root;
-  std::vector<std::u16string> parts;
-  Node* node;
-  bool writable;
+  RootKey root_;
+  std::vector<std::u16string> parts_;
+  Node* node_;
+  bool writable_;
 };
 
 FakeRegistry::FakeRegistry()
@@ -78,22 +88,18 @@ FakeRegistry::Node* FakeRegistry::Find(RootKey root,
   return node;
 }
 
-RegistryKeyPtr FakeRegistry::OpenOrCreate(RootKey root,
-                                          const RegistryKey* base,
-                                          std::u16string_view path,
-                                          std::uint32_t access,
-                                          bool create) {
-  std::vector<std::u16string> parts;
-  if (base) {
-    const auto& key = static_cast<const Key&>(*base);
-    root = key.root;
-    parts = key.parts;
-  }
+OpenedKey FakeRegistry::OpenOrCreate(RootKey root,
+                                     std::vector<std::u16string> base,
+                                     std::u16string_view path,
+                                     std::uint32_t access,
+                                     bool create) {
+  const bool from_root = base.empty();
+  std::vector<std::u16string> parts = std::move(base);
   for (std::u16string& part : Split(path))
     parts.push_back(std::move(part));
 
   // A 32-bit process sees HKLM\Software\Wow6432Node as HKLM\Software.
-  if (!base && root == RootKey::LocalMachine && !(access & kKeyWow64_64Key) && !parts.empty() &&
+  if (from_root && root == RootKey::LocalMachine && !(access & kKeyWow64_64Key) && !parts.empty() &&
       Fold(parts[0]) == u"SOFTWARE" && (parts.size() < 2 || Fold(parts[1]) != u"WOW6432NODE")) {
     parts.insert(parts.begin() + 1, u"Wow6432Node");
   }
@@ -102,77 +108,70 @@ RegistryKeyPtr FakeRegistry::OpenOrCreate(RootKey root,
   for (const auto& part : parts)
     joined += part + u"\\";
   if (fail_open && fail_open(joined))
-    return nullptr;
+    return {kRegistryAccessDenied, nullptr};
 
   const bool wants_write = (access & kWriteRights) != 0;
   Node* node = root == RootKey::CurrentUser ? current_user_.get() : local_machine_.get();
   for (const std::u16string& part : parts) {
     auto it = node->children.find(Fold(part));
     if (it == node->children.end()) {
-      if (!create || node->read_only)
-        return nullptr;
+      if (!create)
+        return {kRegistryNotFound, nullptr};
+      if (node->read_only)
+        return {kRegistryAccessDenied, nullptr};
       it = node->children.emplace(Fold(part), std::make_unique<Node>()).first;
     }
     node = it->second.get();
   }
   if (wants_write && node->read_only)
-    return nullptr;
+    return {kRegistryAccessDenied, nullptr};
   if (node->query_only && (access & ~kKeyWow64Mask & ~kKeyQueryValue) != 0)
-    return nullptr;
-  return std::make_unique<Key>(*this, root, std::move(parts), node, wants_write);
+    return {kRegistryAccessDenied, nullptr};
+  return {kRegistrySuccess,
+          std::make_unique<Key>(*this, root, std::move(parts), node, wants_write)};
 }
 
-RegistryKeyPtr FakeRegistry::Open(RootKey root,
-                                  const RegistryKey* base,
-                                  std::u16string_view path,
-                                  std::uint32_t access) {
-  return OpenOrCreate(root, base, path, access, false);
+OpenedKey FakeRegistry::Open(RootKey root, std::u16string_view path, std::uint32_t access) {
+  return OpenOrCreate(root, {}, path, access, false);
 }
 
-RegistryKeyPtr FakeRegistry::Create(RootKey root,
-                                    const RegistryKey* base,
-                                    std::u16string_view path,
-                                    std::uint32_t access) {
-  return OpenOrCreate(root, base, path, access, true);
+OpenedKey FakeRegistry::Create(RootKey root, std::u16string_view path, std::uint32_t access) {
+  return OpenOrCreate(root, {}, path, access, true);
 }
 
-ValueQuery FakeRegistry::Query(const RegistryKey& key,
-                               std::u16string_view name,
-                               std::span<std::uint8_t> buffer) {
-  const Node* node = static_cast<const Key&>(key).node;
-  auto it = node->values.find(Fold(name));
-  if (it == node->values.end())
-    return {RegStatus::kNotFound, kRegNone, 0};
+ValueQuery FakeRegistry::Key::Query(std::u16string_view name,
+                                    std::span<std::uint8_t> buffer) const {
+  auto it = node_->values.find(Fold(name));
+  if (it == node_->values.end())
+    return {kRegistryNotFound, kRegNone, 0};
   if (buffer.empty()) {
-    const ValueQuery info{RegStatus::kOk, it->second.type,
+    const ValueQuery info{kRegistrySuccess, it->second.type,
                           static_cast<std::uint32_t>(it->second.data.size())};
-    if (between_size_and_data)
-      between_size_and_data(name);
+    if (owner_.between_size_and_data)
+      owner_.between_size_and_data(name);
     return info;
   }
-  if (fail_read_data && fail_read_data(name))
-    return {RegStatus::kFailed, kRegNone, 0};
-  it = node->values.find(Fold(name));
-  if (it == node->values.end())
-    return {RegStatus::kNotFound, kRegNone, 0};
+  if (owner_.fail_read_data && owner_.fail_read_data(name))
+    return {kRegistryAccessDenied, kRegNone, 0};
+  it = node_->values.find(Fold(name));
+  if (it == node_->values.end())
+    return {kRegistryNotFound, kRegNone, 0};
   const Value& value = it->second;
   const auto size = static_cast<std::uint32_t>(value.data.size());
   if (buffer.size() < value.data.size())
-    return {RegStatus::kMoreData, value.type, size};
+    return {kRegistryMoreData, value.type, size};
   std::copy(value.data.begin(), value.data.end(), buffer.begin());
-  return {RegStatus::kOk, value.type, size};
+  return {kRegistrySuccess, value.type, size};
 }
 
-bool FakeRegistry::Set(const RegistryKey& key,
-                       std::u16string_view name,
-                       std::uint32_t type,
-                       std::span<const std::uint8_t> data) {
-  const auto& fake_key = static_cast<const Key&>(key);
-  ++sets_;
-  if (!fake_key.writable || (fail_set && fail_set(name)))
-    return false;
-  fake_key.node->values[Fold(name)] = Value{type, {data.begin(), data.end()}};
-  return true;
+RegistryStatus FakeRegistry::Key::Set(std::u16string_view name,
+                                      std::uint32_t type,
+                                      std::span<const std::uint8_t> data) {
+  ++owner_.sets_;
+  if (!writable_ || (owner_.fail_set && owner_.fail_set(name)))
+    return kRegistryAccessDenied;
+  node_->values[Fold(name)] = Value{type, {data.begin(), data.end()}};
+  return kRegistrySuccess;
 }
 
 void FakeRegistry::PutKey(RootKey root, std::u16string_view path) {

@@ -24,21 +24,8 @@ class FakeRegistry : public RegistryBackend {
   FakeRegistry();
   ~FakeRegistry() override;
 
-  RegistryKeyPtr Open(RootKey root,
-                      const RegistryKey* base,
-                      std::u16string_view path,
-                      std::uint32_t access) override;
-  RegistryKeyPtr Create(RootKey root,
-                        const RegistryKey* base,
-                        std::u16string_view path,
-                        std::uint32_t access) override;
-  ValueQuery Query(const RegistryKey& key,
-                   std::u16string_view name,
-                   std::span<std::uint8_t> buffer) override;
-  bool Set(const RegistryKey& key,
-           std::u16string_view name,
-           std::uint32_t type,
-           std::span<const std::uint8_t> data) override;
+  OpenedKey Open(RootKey root, std::u16string_view path, std::uint32_t access) override;
+  OpenedKey Create(RootKey root, std::u16string_view path, std::uint32_t access) override;
 
   // Set-up and inspection, by physical path (no leading "\").
   void PutKey(RootKey root, std::u16string_view path);
@@ -77,11 +64,12 @@ class FakeRegistry : public RegistryBackend {
  private:
   class Key;
   Node* Find(RootKey root, const std::vector<std::u16string>& parts) const;
-  RegistryKeyPtr OpenOrCreate(RootKey root,
-                              const RegistryKey* base,
-                              std::u16string_view path,
-                              std::uint32_t access,
-                              bool create);
+  // `path` below the key of `base` (a path from the root: empty for the root).
+  OpenedKey OpenOrCreate(RootKey root,
+                         std::vector<std::u16string> base,
+                         std::u16string_view path,
+                         std::uint32_t access,
+                         bool create);
 
   std::unique_ptr<Node> current_user_;
   std::unique_ptr<Node> local_machine_;
