@@ -81,15 +81,4 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view line) {
   return args;
 }
 
-int ParamCount(std::u16string_view line) {
-  return static_cast<int>(SplitCommandLine(line).size()) - 1;
-}
-
-std::u16string ParamStr(std::u16string_view line, int n) {
-  const std::vector<std::u16string> args = SplitCommandLine(line);
-  if (n < 1 || n >= static_cast<int>(args.size()))
-    return {};
-  return args[static_cast<std::size_t>(n)];
-}
-
 }  // namespace halvane

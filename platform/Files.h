@@ -53,9 +53,5 @@ bool SameAsciiName(std::u16string_view a, std::u16string_view b);
 // separate, double quotes group and are removed, a backslash is an ordinary
 // character. Element 0 is the program file.
 std::vector<std::u16string> SplitCommandLine(std::u16string_view line);
-// Arguments after the program file, up to the first empty one.
-int ParamCount(std::u16string_view line);
-// The n-th argument after the program file (n >= 1), or empty.
-std::u16string ParamStr(std::u16string_view line, int n);
 
 }  // namespace halvane

@@ -103,8 +103,6 @@ class TRegistry {
 
   RootKey GetRootKey() const { return root_; }
   void SetRootKey(RootKey root);
-  std::uint32_t Access() const { return access_; }
-  bool LazyWrite() const { return true; }
   bool HasCurrentKey() const { return current_ != nullptr; }
   const std::u16string& CurrentPath() const { return current_path_; }
 
