@@ -220,6 +220,70 @@ TEST_F(RegistryContract, NamesIgnoreLetterCase) {
   EXPECT_EQ(reg.ReadString(u"ACADPATH"), u"C:\\a\\acad.exe");
 }
 
+// Letters of other scripts match without case as Windows folds them, in
+// both directions; a letter that would fold into two ("ß", "SS") does not.
+TEST_F(RegistryContract, NonAsciiNamesIgnoreLetterCaseAsWindowsFoldsThem) {
+  struct Case {
+    const char* label;
+    std::u16string key, value, key_asked, value_asked;
+    bool found;
+  } const cases[] = {
+      {"Latin-1, stored lower", u"ärger", u"größe", u"ÄRGER", u"GRÖßE", true},
+      {"Latin-1, stored upper", u"ÉCOLE", u"ÜBER", u"école", u"über", true},
+      {"Greek", u"Σοφια", u"ΟΜΕΓΑ", u"ΣΟΦΙΑ", u"ομεγα", true},
+      {"Cyrillic", u"привет", u"Ёлка", u"ПРИВЕТ", u"ёЛКА", true},
+      {"full-width Latin", u"Ｈａｌｖａｎｅ", u"ａｃａｄ", u"ｈＡＬＶＡＮＥ", u"ＡＣＡＤ", true},
+      {"Japanese has no case", u"設計ツール", u"図面パス", u"設計ツール", u"図面パス", true},
+      {"no letter folds into two", u"straße", u"weiß", u"straße", u"WEISS", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    env->PutValue(RootKey::CurrentUser, Physical(c.key), c.value, kRegSz,
+                  Utf16(u"C:\\a\\acad.exe", true));
+    TRegistry reg(env->Backend());
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(c.key_asked)));
+    EXPECT_EQ(reg.ReadString(c.value_asked), c.found ? u"C:\\a\\acad.exe" : u"");
+  }
+}
+
+// The backend's calls give back Windows' own statuses, and a query writes
+// no byte past the data it reports (a sentinel fills the rest of the
+// buffer, as Wine's registry tests check).
+TEST_F(RegistryContract, BackendCallsGiveWindowsStatusesAndLeaveTheRestOfTheBuffer) {
+  env->PutValue(RootKey::CurrentUser, Physical(), u"V", kRegSz, Utf16(u"abc", true));
+  RegistryBackend& backend = env->Backend();
+  EXPECT_EQ(backend.Open(RootKey::CurrentUser, Physical(u"missing"), kKeyRead).status,
+            kRegistryNotFound);
+  OpenedKey opened = backend.Open(RootKey::CurrentUser, Physical(), kKeyRead);
+  ASSERT_EQ(opened.status, kRegistrySuccess);
+  ASSERT_TRUE(opened.key);
+  RegistryKey& key = *opened.key;
+
+  const ValueQuery size = key.Query(u"V", {});
+  EXPECT_EQ(size.status, kRegistrySuccess);
+  EXPECT_EQ(size.type, kRegSz);
+  EXPECT_EQ(size.size, 8u);
+
+  constexpr std::uint8_t kSentinel = 0xA5;
+  std::vector<std::uint8_t> buffer(16, kSentinel);
+  const ValueQuery read = key.Query(u"V", buffer);
+  EXPECT_EQ(read.status, kRegistrySuccess);
+  ASSERT_EQ(read.size, 8u);
+  EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 8), Utf16(u"abc", true));
+  for (std::size_t i = 8; i < buffer.size(); ++i)
+    EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
+
+  std::vector<std::uint8_t> small(4, kSentinel);
+  const ValueQuery more = key.Query(u"V", small);
+  EXPECT_EQ(more.status, kRegistryMoreData);
+  EXPECT_EQ(more.size, 8u) << "the size the data needs";
+
+  EXPECT_EQ(key.Query(u"missing", {}).status, kRegistryNotFound);
+  EXPECT_EQ(key.Set(u"W", kRegSz, Utf16(u"x", true)), kRegistryAccessDenied)
+      << "a key opened for reading";
+  EXPECT_FALSE(env->GetValue(RootKey::CurrentUser, Physical(), u"W"));
+}
+
 TEST_F(RegistryContract, ChangingTheRootClosesTheKey) {
   TRegistry reg(env->Backend());
   ASSERT_TRUE(reg.OpenKey(Rooted(), true));

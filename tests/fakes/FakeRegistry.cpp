@@ -5,12 +5,29 @@
 namespace halvane::test {
 namespace {
 
+// A letter as Windows' uppercase table gives it, for the scripts whose
+// letters have case and that names here use: Latin (with Latin-1), Greek,
+// Cyrillic and the full-width Latin letters. No letter becomes two ("ß"
+// stays), as in Windows.
+char16_t Upper(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+      (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F) ||
+      (c >= 0xFF41 && c <= 0xFF5A)) {
+    return static_cast<char16_t>(c - 0x20);
+  }
+  if (c == 0xFF)
+    return 0x178;
+  if (c == 0x3C2)
+    return 0x3A3;
+  if (c >= 0x450 && c <= 0x45F)
+    return static_cast<char16_t>(c - 0x50);
+  return c;
+}
+
 std::u16string Fold(std::u16string_view text) {
   std::u16string folded(text);
-  for (char16_t& c : folded) {
-    if (c >= u'a' && c <= u'z')
-      c = static_cast<char16_t>(c - u'a' + u'A');
-  }
+  for (char16_t& c : folded)
+    c = Upper(c);
   return folded;
 }
 
