@@ -2,8 +2,6 @@
 // add-on's plot styles, starts AutoCAD and ends when AutoCAD ends.
 #include <windows.h>
 
-#include <string>
-
 #include "launcher/Form1.h"
 #include "platform/EventDispatch.h"
 #include "platform/win32/BenchMarks.h"
@@ -26,9 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Without its windows the launcher can do nothing: it says why and ends
   // with the error's code.
   const auto cannot_start = [&app](DWORD error) {
-    const std::string code = std::to_string(error);
-    app.ShowError(std::u16string(halvane::kWindowCreationFailed) +
-                  std::u16string(code.begin(), code.end()) + u")");
+    app.ShowError(halvane::WindowCreationFailedText(error));
     ExitProcess(error);
   };
   if (app.CreationError() != 0)

@@ -9,4 +9,13 @@ std::u16string ErrorReportText(std::u16string_view message) {
   return text;
 }
 
+std::u16string WindowCreationFailedText(std::uint32_t error) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + error % 10));
+    error /= 10;
+  } while (error != 0);
+  return u"ウィンドウを作成できません (" + digits + u")";
+}
+
 }  // namespace halvane

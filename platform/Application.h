@@ -12,9 +12,10 @@
 namespace halvane {
 
 inline constexpr std::u16string_view kApplicationTitle = u"Halvane2023";
-// A window of the launcher could not be made: followed by the error code in
-// decimal and ")". The program then ends with that code.
-inline constexpr std::u16string_view kWindowCreationFailed = u"ウィンドウを作成できません (";
+// What the launcher says when a window of its own could not be made: "ウィンドウを
+// 作成できません (" with the error code in decimal and ")". The program then
+// ends with that code.
+std::u16string WindowCreationFailedText(std::uint32_t error);
 
 class Application {
  public:

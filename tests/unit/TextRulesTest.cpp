@@ -86,6 +86,10 @@ TEST(ErrorReport, AddsAFullStopAfterCharactersAboveIt) {
             u"'AcadPath' のデータ型が不正です.");
   EXPECT_EQ(ErrorReportText(u"Done."), u"Done.");
   EXPECT_EQ(ErrorReportText(u"code -"), u"code -");
+  // The report of a window that could not be made, as the box shows it.
+  EXPECT_EQ(ErrorReportText(WindowCreationFailedText(1400)), u"ウィンドウを作成できません (1400)");
+  EXPECT_EQ(WindowCreationFailedText(0), u"ウィンドウを作成できません (0)");
+  EXPECT_EQ(WindowCreationFailedText(4294967295u), u"ウィンドウを作成できません (4294967295)");
   EXPECT_EQ(ErrorReportText(u"item /"), u"item /.");
   EXPECT_EQ(ErrorReportText(u""), u"");
 }
