@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "HalvaneVersion.h"
@@ -20,8 +21,10 @@
 #include "platform/win32/Win32Application.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/WindowBinding.h"
 #include "tests/fakes/MicrosoftArgs.h"
 #include "tests/win32/TestFiles.h"
+#include "ui/OpenDialog.h"
 
 namespace halvane::win32 {
 namespace {
@@ -272,6 +275,99 @@ TEST(Handles, ClosingKeepsTheLastError) {
     SetLastError(kSentinel);
   }
   EXPECT_EQ(GetLastError(), kSentinel);
+}
+
+// An application that records the errors it is asked to show.
+class RecordingApplication : public Application {
+ public:
+  void ShowApplicationWindow(WindowState) override {}
+  void ProcessMessages() override {}
+  WaitResult WaitForProcess(const Process*) override { return WaitResult::kFailed; }
+  void Terminate() override {}
+  IconHandle Icon() override { return 0; }
+  void ShowMessage(std::u16string_view) override {}
+  void ShowError(std::u16string_view message) override { errors.emplace_back(message); }
+  std::vector<std::u16string> errors;
+};
+
+// A window whose handlers throw, as a handler of the launcher may.
+class ThrowingWindow {
+ public:
+  explicit ThrowingWindow(Application& reports) : reports_(reports) {
+    WNDCLASSEXW wc{};
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"HalvaneThrowingWindow";
+    registered_ = WindowBinding<ThrowingWindow>::Register(wc);
+    CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                    this);
+  }
+  HWND Get() const { return window_.Get(); }
+  DWORD registered_ = ~0u;
+  int handled = 0;
+
+ private:
+  friend class WindowBinding<ThrowingWindow>;
+  void Bind(HWND window) { window_.Reset(window); }
+  void Unbind() { window_.Release(); }
+  Application& Reports() { return reports_; }
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_APP) {
+      ++handled;
+      throw ERegistryException(u"'AcadPath' の設定に失敗しました");
+    }
+    if (message == WM_APP + 1) {
+      ++handled;
+      throw std::runtime_error("out of luck");
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+
+  Application& reports_;
+  UniqueWindow window_;
+};
+
+// The window procedure is where exceptions stop: a handler's error is
+// reported as every error is, the message counts as handled, and the
+// window goes on.
+TEST(WindowBinding, HandlersErrorIsReportedAndGoesNoFurther) {
+  RecordingApplication app;
+  ThrowingWindow window(app);
+  ASSERT_EQ(window.registered_, 0u);
+  ASSERT_NE(window.Get(), nullptr);
+  EXPECT_EQ(SendMessageW(window.Get(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(window.Get(), WM_APP + 1, 0, 0), 0);
+  EXPECT_EQ(window.handled, 2);
+  EXPECT_EQ(app.errors,
+            (std::vector<std::u16string>{u"'AcadPath' の設定に失敗しました", u"out of luck"}));
+  EXPECT_TRUE(IsWindow(window.Get()));
+}
+
+// A class that cannot be registered says why, with the system's error.
+class NamelessWindow {
+ private:
+  friend class WindowBinding<NamelessWindow>;
+  void Bind(HWND) {}
+  void Unbind() {}
+  Application& Reports() { return app_; }
+  LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+  RecordingApplication app_;
+};
+
+TEST(WindowBinding, ClassThatCannotBeRegisteredGivesTheError) {
+  WNDCLASSEXW wc{};
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"HalvaneNegativeExtra";
+  wc.cbClsExtra = -1;  // no room of that size: refused
+  EXPECT_NE(WindowBinding<NamelessWindow>::Register(wc), 0u);
+}
+
+// COM that did not start on the thread: the dialog gives that failure back
+// without trying to show.
+TEST(OpenDialog, FailedComStartIsTheDialogsFailure) {
+  ui::TOpenDialog dialog(RPC_E_CHANGED_MODE);
+  const OpenDialogResult result = dialog.Execute(nullptr);
+  EXPECT_FALSE(result.path);
+  EXPECT_EQ(result.failure, static_cast<std::uint32_t>(RPC_E_CHANGED_MODE));
 }
 
 NotifyIconData LaunchersIcon(HWND window) {
