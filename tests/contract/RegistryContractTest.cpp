@@ -294,6 +294,9 @@ TEST_F(RegistryContract, ChangingTheRootClosesTheKey) {
 }
 
 TEST_F(RegistryContract, MachineKeyOfTheSixtyFourBitViewNeedsThatView) {
+#if defined(_WIN64)
+  GTEST_SKIP() << "a 64-bit build sees the 64-bit view as its own: the launcher is 32-bit";
+#endif
   env->PutValue(RootKey::LocalMachine, Physical(u"R24.2\\ACAD-6101:411"), u"AcadLocation", kRegSz,
                 Utf16(u"C:\\Program Files\\Autodesk\\AutoCAD 2023", true), /*view64=*/true);
   TRegistry process_view(env->Backend());
