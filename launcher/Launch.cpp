@@ -7,18 +7,6 @@
 #include "launcher/ParameterText.h"
 
 namespace halvane {
-namespace {
-
-std::u16string Decimal(std::uint32_t value) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
-}
-
-}  // namespace
 
 void TForm1::Button1Click() {
   // The launch is one-way: a second press starts nothing.

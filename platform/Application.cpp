@@ -9,13 +9,17 @@ std::u16string ErrorReportText(std::u16string_view message) {
   return text;
 }
 
-std::u16string WindowCreationFailedText(std::uint32_t error) {
+std::u16string Decimal(std::uint32_t value) {
   std::u16string digits;
   do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + error % 10));
-    error /= 10;
-  } while (error != 0);
-  return u"ウィンドウを作成できません (" + digits + u")";
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+std::u16string WindowCreationFailedText(std::uint32_t error) {
+  return u"ウィンドウを作成できません (" + Decimal(error) + u")";
 }
 
 }  // namespace halvane

@@ -12,6 +12,9 @@
 namespace halvane {
 
 inline constexpr std::u16string_view kApplicationTitle = u"Halvane2023";
+// A number in decimal digits, without sign.
+std::u16string Decimal(std::uint32_t value);
+
 // What the launcher says when a window of its own could not be made: "ウィンドウを
 // 作成できません (" with the error code in decimal and ")". The program then
 // ends with that code.

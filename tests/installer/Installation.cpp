@@ -34,23 +34,7 @@ std::wstring DesktopShortcut() {
 
 // Runs msiexec with `arguments` and waits for it; its exit code.
 DWORD Msiexec(const std::wstring& arguments, const std::wstring& log_name) {
-  const std::wstring log = Folder(CSIDL_APPDATA) + L"\\..\\" + log_name + L".log";
-  std::wstring command =
-      L"C:\\windows\\system32\\msiexec.exe " + arguments + L" /qn /l*v \"" + log + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
-    ADD_FAILURE() << "msiexec did not start: " << GetLastError();
-    return ~0u;
-  }
-  CloseHandle(pi.hThread);
-  DWORD code = ~0u;
-  if (WaitForSingleObject(pi.hProcess, kTimeout) == WAIT_OBJECT_0)
-    GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  return code;
+  return ExitCodeOf(StartMsiexec(arguments + L" /qn", log_name));
 }
 
 std::wstring Package(const wchar_t* variable) {

@@ -185,26 +185,41 @@ TEST(EndToEnd, CommandLineTooLongForWindowsIsReportedAndNothingStarts) {
   EXPECT_FALSE(s.StandInRecord()) << "AutoCAD must not start with drawings missing";
 }
 
+// The launcher started from a stored path, waiting while the stand-in
+// AutoCAD runs; the stand-in is closed when the test ends.
+struct WhileAutoCadRuns {
+  explicit WhileAutoCadRuns(Scenario& s) {
+    s.PlaceStandIn(s.DefaultAcad());
+    RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+    s.Start();
+    standin = StandInWindow();
+    for (int i = 0; i < 100 && standin && !window; ++i, Sleep(50))
+      window = FindWindowW(L"TForm1", L"Halvane 2023");
+    if (window)
+      application = GetWindow(window, GW_OWNER);
+    // AutoCAD's window can come before the launcher has hidden its own.
+    for (int i = 0; i < 100 && application && IsWindowVisible(application); ++i)
+      Sleep(50);
+  }
+  ~WhileAutoCadRuns() {
+    if (standin)
+      PostMessageW(standin, WM_CLOSE, 0, 0);
+  }
+  bool Ready() const { return standin && window && application; }
+
+  HWND standin = nullptr;      // AutoCAD's window
+  HWND window = nullptr;       // the launcher's main window, hidden
+  HWND application = nullptr;  // the launcher's application window, hidden
+};
+
 // Closing the launcher while AutoCAD runs (its icon clicked, then its
 // taskbar button closed, the one way back after a launch at start-up): the
 // launcher ends after its closing steps, AutoCAD runs on.
 TEST(EndToEnd, ClosingTheLauncherWhileAutoCadRunsLeavesAutoCadRunning) {
   Scenario s;
-  s.PlaceStandIn(s.DefaultAcad());
-  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
-  s.Start();
-  HWND standin = StandInWindow();
-  ASSERT_NE(standin, nullptr);
-  struct CloseAtTheEnd {
-    HWND window;
-    ~CloseAtTheEnd() { PostMessageW(window, WM_CLOSE, 0, 0); }
-  } close_standin{standin};
-  HWND window = nullptr;
-  for (int i = 0; i < 100 && !window; ++i, Sleep(50))
-    window = FindWindowW(L"TForm1", L"Halvane 2023");
-  ASSERT_NE(window, nullptr);
-  const HWND application = GetWindow(window, GW_OWNER);
-  ASSERT_NE(application, nullptr);
+  WhileAutoCadRuns running(s);
+  ASSERT_TRUE(running.Ready());
+  const HWND standin = running.standin, window = running.window, application = running.application;
   EXPECT_FALSE(IsWindowVisible(application)) << "hidden while AutoCAD runs";
   SendMessageTimeoutW(window, 1124, 1, WM_LBUTTONDOWN, SMTO_BLOCK, 3000, nullptr);
   EXPECT_TRUE(IsWindowVisible(application)) << "the taskbar button is back";
@@ -351,21 +366,9 @@ bool CloseAsRestartManagerDoes(const std::vector<HWND>& windows) {
 // coming back on screen. AutoCAD runs on.
 TEST(EndToEnd, RestartManagerClosesTheLauncherWhileAutoCadRunsOn) {
   Scenario s;
-  s.PlaceStandIn(s.DefaultAcad());
-  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
-  s.Start();
-  HWND standin = StandInWindow();
-  ASSERT_NE(standin, nullptr);
-  struct CloseAtTheEnd {
-    HWND window;
-    ~CloseAtTheEnd() { PostMessageW(window, WM_CLOSE, 0, 0); }
-  } close_standin{standin};
-  HWND window = nullptr;
-  for (int i = 0; i < 100 && !window; ++i, Sleep(50))
-    window = FindWindowW(L"TForm1", L"Halvane 2023");
-  ASSERT_NE(window, nullptr);
-  const HWND application = GetWindow(window, GW_OWNER);
-  ASSERT_NE(application, nullptr);
+  WhileAutoCadRuns running(s);
+  ASSERT_TRUE(running.Ready());
+  const HWND standin = running.standin, window = running.window, application = running.application;
 
   const DWORD asked = GetTickCount();
   EXPECT_TRUE(CloseAsRestartManagerDoes({application, window}));
