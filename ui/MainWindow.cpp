@@ -20,7 +20,7 @@ HFONT MakeFont(int pixels, int weight, DWORD& error) {
                                  DEFAULT_PITCH | FF_DONTCARE, kFontFace);
   const DWORD failed = GetLastError();
   if (!font)
-    error = failed != 0 ? failed : ERROR_INVALID_HANDLE;
+    error = win32::ErrorOr(failed, ERROR_INVALID_HANDLE);
   return font;
 }
 
@@ -66,7 +66,7 @@ MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, Shell& 
       frame.right - frame.left, frame.bottom - frame.top, app.Window(), nullptr, instance, this);
   const DWORD error = GetLastError();
   if (!created) {
-    creation_error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
+    creation_error_ = win32::ErrorOr(error, ERROR_INVALID_WINDOW_HANDLE);
     return;
   }
   CreateControls();

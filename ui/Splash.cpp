@@ -14,7 +14,7 @@ TSplash::TSplash(HINSTANCE instance, HWND owner, Application& reports) : reports
   picture_.Reset(LoadImageW(instance, L"SPLASH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   const DWORD picture_error = GetLastError();
   if (!picture_)
-    error_ = picture_error != 0 ? picture_error : ERROR_RESOURCE_DATA_NOT_FOUND;
+    error_ = win32::ErrorOr(picture_error, ERROR_RESOURCE_DATA_NOT_FOUND);
   WNDCLASSEXW wc{};
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -34,7 +34,7 @@ TSplash::TSplash(HINSTANCE instance, HWND owner, Application& reports) : reports
                                        kSplashHeight, owner, nullptr, instance, this);
   const DWORD error = GetLastError();
   if (!created)
-    error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
+    error_ = win32::ErrorOr(error, ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TSplash::~TSplash() {

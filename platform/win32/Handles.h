@@ -185,6 +185,12 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// A failed call's error: the one it set, or `fallback` when it set none
+// (CreateWindowEx, for one, can fail without setting it).
+inline DWORD ErrorOr(DWORD error, DWORD fallback) {
+  return error != 0 ? error : fallback;
+}
+
 // COM on this thread for the object's lifetime. A failure is kept for what
 // needs COM later (the file dialog reports it).
 class ComApartment {

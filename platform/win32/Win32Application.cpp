@@ -31,7 +31,7 @@ Win32Application::Win32Application(HINSTANCE instance) {
                       nullptr, nullptr, instance, this);
   const DWORD error = GetLastError();
   if (!created)
-    creation_error_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
+    creation_error_ = ErrorOr(error, ERROR_INVALID_WINDOW_HANDLE);
 }
 
 Win32Application::~Win32Application() {
@@ -99,11 +99,11 @@ void Win32Application::ShowApplicationWindow(WindowState state) {
       ShowWindow(window_.Get(), ShowCommand(state));
       break;
     case WindowState::kNormal:
-      ShowWindow(window_.Get(), SW_SHOWNORMAL);
+      ShowWindow(window_.Get(), ShowCommand(state));
       ShowOwnedPopups(window_.Get(), TRUE);
       break;
     case WindowState::kShown:
-      ShowWindow(window_.Get(), SW_SHOW);
+      ShowWindow(window_.Get(), ShowCommand(state));
       break;
   }
 }
@@ -179,14 +179,15 @@ void Win32Application::ShowError(std::u16string_view message) {
 
 int Win32Application::Run() {
   // Nothing comes on screen once the session ends.
-  if (!session_ending_)
+  if (!session_ending_) {
     ShowWindow(window_.Get(), SW_SHOWNORMAL);
-  if (main_ && IsWindow(main_) && !session_ending_) {
-    ShowWindow(main_, SW_SHOWNORMAL);
-    // Painted at once for the user, unless the request to quit is already
-    // queued (the launch has ended): then nobody will look at it.
-    if (!terminating_)
-      UpdateWindow(main_);
+    if (main_ && IsWindow(main_)) {
+      ShowWindow(main_, SW_SHOWNORMAL);
+      // Painted at once for the user, unless the request to quit is already
+      // queued (the launch has ended): then nobody will look at it.
+      if (!terminating_)
+        UpdateWindow(main_);
+    }
   }
   MSG msg;
   for (;;) {

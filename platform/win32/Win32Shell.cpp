@@ -38,6 +38,21 @@ DWORD ErrorFromInstApp(HINSTANCE inst_app) {
   }
 }
 
+// The system's record of the icon: the full record, the fields the icon
+// sets, the tip cut to its field and the rest of the field zero.
+NOTIFYICONDATAW SystemRecordOf(const NotifyIconData& icon) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = reinterpret_cast<HWND>(icon.window);
+  nid.uID = icon.id;
+  nid.uFlags = icon.flags;
+  nid.uCallbackMessage = icon.callback_message;
+  nid.hIcon = reinterpret_cast<HICON>(icon.icon);
+  const std::size_t length = std::min(icon.tip.size(), std::size(nid.szTip) - 1);
+  std::memcpy(nid.szTip, icon.tip.data(), length * sizeof(wchar_t));
+  return nid;
+}
+
 }  // namespace
 
 StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
@@ -84,25 +99,6 @@ void Win32Shell::ReadStartupInfo(StartupInfo& info) {
   info.flags = si.dwFlags;
   info.show_window = si.wShowWindow;
 }
-
-namespace {
-
-// The system's record of the icon: the full record, the fields the icon
-// sets, the tip cut to its field and the rest of the field zero.
-NOTIFYICONDATAW SystemRecordOf(const NotifyIconData& icon) {
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof(nid);
-  nid.hWnd = reinterpret_cast<HWND>(icon.window);
-  nid.uID = icon.id;
-  nid.uFlags = icon.flags;
-  nid.uCallbackMessage = icon.callback_message;
-  nid.hIcon = reinterpret_cast<HICON>(icon.icon);
-  const std::size_t length = std::min(icon.tip.size(), std::size(nid.szTip) - 1);
-  std::memcpy(nid.szTip, icon.tip.data(), length * sizeof(wchar_t));
-  return nid;
-}
-
-}  // namespace
 
 bool Win32Shell::ShowIcon(const NotifyIconData& icon) {
   NOTIFYICONDATAW nid = SystemRecordOf(icon);
