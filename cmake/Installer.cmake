@@ -83,9 +83,13 @@ add_executable(installer_tests
 )
 target_include_directories(installer_tests PRIVATE ${CMAKE_SOURCE_DIR})
 # msi.dll by its flag: "msi" is the name of the package target.
-target_link_libraries(installer_tests PRIVATE gtest_main $<IF:$<CXX_COMPILER_ID:MSVC>,msi.lib,-lmsi>
+target_link_libraries(installer_tests PRIVATE guarded_main $<IF:$<CXX_COMPILER_ID:MSVC>,msi.lib,-lmsi>
                       ole32 uuid shell32 advapi32 user32 gdi32)
-add_dependencies(installer_tests msi msi-later msi-earlier acad)
+# A 64-bit build of this program serves only to show that it refuses a
+# machine not marked disposable (tests/scripts/guard-test): no packages.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_dependencies(installer_tests msi msi-later msi-earlier acad)
+endif()
 add_test(NAME installer_tests COMMAND installer_tests)
 set_tests_properties(installer_tests PROPERTIES
   LABELS installer
@@ -102,7 +106,7 @@ add_executable(setup_tests
   tests/win32/TestFiles.cpp
 )
 target_include_directories(setup_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(setup_tests PRIVATE gtest_main ole32 uuid shell32 advapi32 user32 gdi32)
+target_link_libraries(setup_tests PRIVATE guarded_main ole32 uuid shell32 advapi32 user32 gdi32)
 # A 64-bit build of these tests (scripts/test, on a machine that cannot start
 # 32-bit programs) opens the 32-bit build's package.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -114,3 +118,18 @@ set_tests_properties(setup_tests PROPERTIES
   RUN_SERIAL TRUE
   DEPENDS installer_tests
   ENVIRONMENT "HALVANE_MSI=Z:${HALVANE_MSI};HALVANE_SCREENSHOTS=Z:${CMAKE_SOURCE_DIR}/build/screenshots")
+
+# What each test program needs, for tests/windows/run-tests.cmd in Windows
+# Sandbox, where this build folder is C:\halvane\build.
+string(REPLACE "${CMAKE_BINARY_DIR}/" "" later_msi_below "${HALVANE_MSI_LATER}")
+string(REPLACE "${CMAKE_BINARY_DIR}/" "" earlier_msi_below "${HALVANE_MSI_EARLIER}")
+string(REPLACE "/" "\\" later_msi_below "${later_msi_below}")
+string(REPLACE "/" "\\" earlier_msi_below "${earlier_msi_below}")
+file(WRITE ${CMAKE_BINARY_DIR}/sandbox-env.cmd
+  "set HALVANE_EXE=%B%\\Halvane2023.exe\r\n"
+  "set HALVANE_STANDIN=%B%\\acad.exe\r\n"
+  "set HALVANE_MSI=%B%\\Halvane2023-${HALVANE_VERSION}.msi\r\n"
+  "set HALVANE_MSI_LATER=%B%\\${later_msi_below}\r\n"
+  "set HALVANE_MSI_EARLIER=%B%\\${earlier_msi_below}\r\n"
+  "set HALVANE_VERSION=${HALVANE_VERSION}\r\n"
+  "set HALVANE_VERSION_LATER=${HALVANE_VERSION_LATER}\r\n")

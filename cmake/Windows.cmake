@@ -79,9 +79,17 @@ add_executable(acad WIN32 tests/standin/StandInAcad.cpp)
 target_link_libraries(acad PRIVATE shell32 user32 gdi32)
 halvane_unicode_entry(acad)
 
-add_executable(wine-helper WIN32 tests/win32/WineHelper.cpp)
+add_executable(wine-helper WIN32 tests/win32/WineHelper.cpp tests/win32/DisposableMachine.cpp)
+target_include_directories(wine-helper PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(wine-helper PRIVATE shell32 advapi32 user32)
 halvane_unicode_entry(wine-helper)
+
+# main() of the test programs that change the machine: on a machine not
+# marked disposable they touch nothing and fail (tests/win32/DisposableMachine.h).
+# win32_tests keeps to registry keys and folders of its own and runs anywhere.
+add_library(guarded_main STATIC tests/win32/GuardedMain.cpp tests/win32/DisposableMachine.cpp)
+target_include_directories(guarded_main PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(guarded_main PUBLIC gtest advapi32)
 
 add_executable(win32_tests
   ${CONTRACT_TESTS}
@@ -109,7 +117,7 @@ add_executable(e2e_tests
   tests/win32/Scenario.cpp
   tests/win32/TestFiles.cpp
 )
-target_link_libraries(e2e_tests PRIVATE halvane_win32 gtest_main)
+target_link_libraries(e2e_tests PRIVATE halvane_win32 guarded_main)
 add_dependencies(e2e_tests Halvane2023 acad)
 add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES

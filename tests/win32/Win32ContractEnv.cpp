@@ -1,5 +1,11 @@
 // The contract environment over the real Win32 layer: a scratch registry key
 // and a scratch folder, prepared and inspected with the raw API.
+//
+// win32_tests changes nothing of anyone's: its keys are its own, below
+// HalvaneContract\<process>-<n> (HKEY_CURRENT_USER\Software, and
+// HKEY_LOCAL_MACHINE\Software in either view), and so are its folders, in the
+// temporary folder; each is removed when its case ends. So it needs no
+// disposable machine (tests/win32/DisposableMachine.h) and runs anywhere.
 #include <windows.h>
 
 #include <aclapi.h>

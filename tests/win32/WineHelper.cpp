@@ -2,8 +2,13 @@
 // run in. A 32-bit program, so what it writes lands where the launcher, a
 // 32-bit program too, reads it.
 //   prefix       map the Japanese UI font and choose Wine's virtual desktop
-//   keep         hold a window open on the desktop until "stop" is run
+//   keep         hold a window open on the desktop until "stop" is run; says
+//                so through an event once the window (and so the desktop) exists
+//   ready MS     wait up to MS milliseconds for "keep" to say so: 0 when it
+//                did, 1 when it did not
 //   stop         end "keep"
+//   mark-disposable   mark this machine (the prefix) as one that tests may
+//                wipe: see tests/win32/DisposableMachine.h
 //   reg-set ROOT KEY NAME TEXT [64]   write a string value (for scripts)
 //   reg-delete ROOT KEY               remove a key and everything below it
 #include <windows.h>
@@ -12,9 +17,12 @@
 
 #include <string>
 
+#include "tests/win32/DisposableMachine.h"
+
 namespace {
 
 constexpr wchar_t kStopEvent[] = L"HalvaneTestDesktopStop";
+constexpr wchar_t kReadyEvent[] = L"HalvaneTestDesktopReady";
 
 void SetString(HKEY root,
                const wchar_t* key,
@@ -66,6 +74,13 @@ int Keep(HINSTANCE instance) {
   HWND window =
       CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"HalvaneTestDesktop", L"Wine session",
                       WS_POPUP | WS_VISIBLE, 1272, 0, 8, 8, owner, nullptr, instance, nullptr);
+  // The desktop exists once this window does, and the stop event already
+  // does: from now on a test's window finds the desktop, and "stop" finds
+  // the event.
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
+  if (!stop || !window || !ready)
+    return 1;
+  SetEvent(ready);
   for (;;) {
     const DWORD r = MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT);
     if (r != WAIT_OBJECT_0 + 1)
@@ -79,8 +94,19 @@ int Keep(HINSTANCE instance) {
   }
   DestroyWindow(window);
   DestroyWindow(owner);
+  CloseHandle(ready);
   CloseHandle(stop);
   return 0;
+}
+
+// Both sides create the event, so whichever comes first, they meet.
+int WaitUntilReady(DWORD ms) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
+  if (!ready)
+    return 1;
+  const DWORD r = WaitForSingleObject(ready, ms);
+  CloseHandle(ready);
+  return r == WAIT_OBJECT_0 ? 0 : 1;
 }
 
 HKEY Root(const std::wstring& name) {
@@ -98,6 +124,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     PreparePrefix();
   } else if (command == L"keep") {
     result = Keep(instance);
+  } else if (command == L"ready" && argc >= 3) {
+    result = WaitUntilReady(static_cast<DWORD>(_wtoi(argv[2])));
+  } else if (command == L"mark-disposable") {
+    result = halvane::testing::MarkDisposable() ? 0 : 1;
   } else if (command == L"stop") {
     HANDLE stop = OpenEventW(EVENT_MODIFY_STATE, FALSE, kStopEvent);
     if (stop) {
