@@ -62,6 +62,18 @@ void WriteAll(const std::wstring& path, const std::string& data) {
   CloseHandle(file);
 }
 
+// A string value of the current user's, its key made if missing.
+void SetString(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &handle, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(handle);
+}
+
 std::map<std::string, LONGLONG> ReadMarks(const std::wstring& path) {
   std::map<std::string, LONGLONG> marks;
   std::istringstream in(ReadAll(path));
@@ -173,7 +185,9 @@ int wmain(int argc, wchar_t** argv) {
   // A later start: the stored path names the stand-in, so nothing is searched.
   // The add-on is installed (template and tables) and the user's AutoCAD
   // profile already holds the tables, as after the first start: every start
-  // looks for the profiles and finds nothing to copy.
+  // looks for the profiles and finds nothing to copy. AutoCAD's registry is
+  // as its first start leaves it: one product key, one profile, whose
+  // plot-style search path names the default folder.
   const std::wstring folder = Temp() + L"halvane-bench";
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring tables = folder + L"\\Plot Styles";
@@ -191,6 +205,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring standin = folder + L"\\acad.exe";
   CopyFileW(standin_source.c_str(), standin.c_str(), FALSE);
+  const std::wstring product = L"Software\\Autodesk\\AutoCAD\\R24.2\\ACAD-6101:411";
+  const std::wstring roaming_root = autodesk + L"\\AutoCAD 2023\\R24.2\\jpn\\";
+  SetString(product, L"RoamableRootFolder", roaming_root);
+  SetString(product + L"\\Profiles", L"", L"<<Unnamed Profile>>");
+  SetString(product + L"\\Profiles\\<<Unnamed Profile>>\\General", L"PrinterStyleSheetDir",
+            profile);
   HKEY key = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Fenwright\\Halvane2023", 0, nullptr, 0,
                   KEY_ALL_ACCESS, nullptr, &key, nullptr);
@@ -349,6 +369,7 @@ int wmain(int argc, wchar_t** argv) {
   WriteAll(report, out.str());
 
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwright");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Autodesk");
   DeleteFileW(standin.c_str());
   DeleteFileW(record.c_str());
   for (const wchar_t* table : kTables) {

@@ -92,7 +92,8 @@ class TForm1 {
   // The plot-style folders of this user's AutoCAD 2023 profiles that AutoCAD
   // has made (each holds its acad.ctb), in the order they are preferred.
   std::vector<std::u16string> PlotStyleFolders();
-  // Copies the tables that are missing into every such folder.
+  // Copies the tables that are missing into every such folder, and into
+  // every folder that AutoCAD's profiles name (ProfilePlotStyleFolders).
   void InstallPlotStyles();
 
   Platform p_;

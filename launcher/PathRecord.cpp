@@ -2,6 +2,7 @@
 // installing the add-on's plot styles.
 #include <algorithm>
 
+#include "launcher/AutoCadProfiles.h"
 #include "launcher/Form1.h"
 
 namespace halvane {
@@ -60,17 +61,25 @@ std::vector<std::u16string> TForm1::PlotStyleFolders() {
 }
 
 void TForm1::InstallPlotStyles() {
-  std::vector<std::u16string> targets = PlotStyleFolders();
+  std::vector<std::u16string> served = PlotStyleFolders();
   // A folder taken earlier in this run is kept while it still holds
   // acad.ctb; otherwise the first folder found is taken.
   if (!ACADFolder2.empty() && p_.files.FileExists(ACADFolder2 + u"\\acad.ctb")) {
-    if (std::find(targets.begin(), targets.end(), ACADFolder2) == targets.end())
-      targets.insert(targets.begin(), ACADFolder2);
-  } else if (!targets.empty()) {
-    ACADFolder2 = targets.front();
+    if (std::find(served.begin(), served.end(), ACADFolder2) == served.end())
+      served.insert(served.begin(), ACADFolder2);
+  } else if (!served.empty()) {
+    ACADFolder2 = served.front();
   }
-  if (targets.empty() || !p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
+  if (!p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
     return;
+  // First the folders AutoCAD's profiles name, which are where AutoCAD
+  // looks, then the folders found by name; each once.
+  std::vector<std::u16string> targets = ProfilePlotStyleFolders(p_.registry, p_.files);
+  for (std::u16string& folder : served) {
+    const auto same = [&](const std::u16string& other) { return SameFolder(other, folder); };
+    if (std::none_of(targets.begin(), targets.end(), same))
+      targets.push_back(std::move(folder));
+  }
   // Existing tables are the user's: never replaced. The copy refuses to
   // replace one, and on most starts it is not even tried: asking whether the
   // table is there costs far less than a copy that fails. Failures change

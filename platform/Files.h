@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // True only for an existing file that is not a folder; links are followed.
   virtual bool FileExists(std::u16string_view name) = 0;
+  // True only for an existing folder; links are followed.
+  virtual bool FolderExists(std::u16string_view name) = 0;
   virtual bool Copy(std::u16string_view source,
                     std::u16string_view target,
                     bool fail_if_exists) = 0;
@@ -38,6 +41,10 @@ class FileSystem {
   virtual std::u16string ProgramFilePath() = 0;
   // Folders only; links to folders count as folders.
   virtual FolderListing SubFolders(std::u16string_view folder) = 0;
+  // `text` with each %NAME% of a set environment variable replaced by its
+  // value, as Windows expands REG_EXPAND_SZ data; other "%" stay as they
+  // are. Nothing when the expansion fails.
+  virtual std::optional<std::u16string> ExpandEnvironment(std::u16string_view text) = 0;
 };
 
 // The leading part of `path` up to and including its last "\" or ":".

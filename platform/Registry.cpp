@@ -94,24 +94,71 @@ bool TRegistry::OpenKeyReadOnly(std::u16string_view key) {
   return OpenWith(key, kKeyRead, false) || OpenWith(key, kKeyQueryValue, false);
 }
 
-std::u16string TRegistry::ReadString(std::u16string_view name) {
-  if (!current_)
-    return {};
-  const ValueQuery info = current_->Query(name, {});
+namespace {
+
+// A string value read in the two steps Windows needs: its size, then its
+// data. What went wrong is carried for the caller to raise or pass over.
+// A value of another type without data reads as empty text, and raises
+// nothing, as it always has.
+enum class StringRead { kRead, kNone, kEmptyOfAnotherType, kInvalidType, kFailed };
+
+StringRead ReadStringValue(const RegistryKey& key, std::u16string_view name, std::u16string& text) {
+  text.clear();
+  const ValueQuery info = key.Query(name, {});
   if (info.status != kRegistrySuccess && info.status != kRegistryMoreData)
-    return {};
-  if (info.size == 0)
-    return {};
+    return StringRead::kNone;
   if (!IsStringType(info.type))
-    Raise(kInvalidType, name);
+    return info.size == 0 ? StringRead::kEmptyOfAnotherType : StringRead::kInvalidType;
+  if (info.size == 0)
+    return StringRead::kRead;
   std::vector<std::uint8_t> buffer(info.size);
-  const ValueQuery read = current_->Query(name, buffer);
+  const ValueQuery read = key.Query(name, buffer);
   if (read.status != kRegistrySuccess)
-    Raise(kReadFailed, name);
+    return StringRead::kFailed;
   if (!IsStringType(read.type))
-    Raise(kInvalidType, name);
+    return StringRead::kInvalidType;
   const std::size_t size = read.size < buffer.size() ? read.size : buffer.size();
-  return DecodeRegistryString(std::span(buffer).first(size));
+  text = DecodeRegistryString(std::span(buffer).first(size));
+  return StringRead::kRead;
+}
+
+}  // namespace
+
+std::u16string TRegistry::ReadString(std::u16string_view name) {
+  std::u16string text;
+  if (!current_)
+    return text;
+  switch (ReadStringValue(*current_, name, text)) {
+    case StringRead::kInvalidType:
+      Raise(kInvalidType, name);
+    case StringRead::kFailed:
+      Raise(kReadFailed, name);
+    case StringRead::kNone:
+    case StringRead::kEmptyOfAnotherType:
+    case StringRead::kRead:
+      break;
+  }
+  return text;
+}
+
+std::optional<std::u16string> TRegistry::TryReadString(std::u16string_view name) {
+  std::u16string text;
+  if (!current_ || ReadStringValue(*current_, name, text) != StringRead::kRead)
+    return std::nullopt;
+  return text;
+}
+
+std::vector<std::u16string> TRegistry::GetKeyNames() {
+  std::vector<std::u16string> names;
+  if (!current_)
+    return names;
+  for (std::uint32_t index = 0;; ++index) {
+    SubKeyName sub = current_->EnumKey(index);
+    if (sub.status != kRegistrySuccess)
+      break;
+    names.push_back(std::move(sub.name));
+  }
+  return names;
 }
 
 std::uint32_t TRegistry::GetDataType(std::u16string_view name) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -27,6 +28,7 @@ inline constexpr std::uint32_t kRegQword = 11;
 
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
@@ -37,9 +39,10 @@ inline constexpr std::uint32_t kKeyWow64Mask = kKeyWow64_64Key | kKeyWow64_32Key
 // success.
 using RegistryStatus = std::int32_t;
 inline constexpr RegistryStatus kRegistrySuccess = 0;
-inline constexpr RegistryStatus kRegistryNotFound = 2;      // ERROR_FILE_NOT_FOUND
-inline constexpr RegistryStatus kRegistryAccessDenied = 5;  // ERROR_ACCESS_DENIED
-inline constexpr RegistryStatus kRegistryMoreData = 234;    // ERROR_MORE_DATA
+inline constexpr RegistryStatus kRegistryNotFound = 2;       // ERROR_FILE_NOT_FOUND
+inline constexpr RegistryStatus kRegistryAccessDenied = 5;   // ERROR_ACCESS_DENIED
+inline constexpr RegistryStatus kRegistryMoreData = 234;     // ERROR_MORE_DATA
+inline constexpr RegistryStatus kRegistryNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
 
 class RegistryKey;
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
@@ -48,6 +51,13 @@ using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
 struct OpenedKey {
   RegistryStatus status = kRegistryNotFound;
   RegistryKeyPtr key;
+};
+
+// A sub-key's name by its index, or the status that ended the listing
+// (kRegistryNoMoreItems past the last one).
+struct SubKeyName {
+  RegistryStatus status = kRegistryNoMoreItems;
+  std::u16string name;
 };
 
 struct ValueQuery {
@@ -66,7 +76,10 @@ class RegistryKey {
   // Opens or creates `path` below this key, and every missing key above it.
   virtual OpenedKey Create(std::u16string_view path, std::uint32_t access) const = 0;
   // With an empty buffer: the value's type and size. With a buffer: its data.
+  // The empty name is the key's default value.
   virtual ValueQuery Query(std::u16string_view name, std::span<std::uint8_t> buffer) const = 0;
+  // The name of the sub-key at `index`, in the registry's own order.
+  virtual SubKeyName EnumKey(std::uint32_t index) const = 0;
   virtual RegistryStatus Set(std::u16string_view name,
                              std::uint32_t type,
                              std::span<const std::uint8_t> data) = 0;
@@ -109,6 +122,13 @@ class TRegistry {
   bool OpenKey(std::u16string_view key, bool can_create);
   bool OpenKeyReadOnly(std::u16string_view key);
   std::u16string ReadString(std::u16string_view name);
+  // The text of a REG_SZ or REG_EXPAND_SZ value (unexpanded), or nothing
+  // when there is none to be had: no open key, no such value, another type,
+  // a failed read. Never raises: for data that is not the launcher's own.
+  std::optional<std::u16string> TryReadString(std::u16string_view name);
+  // The names of the open key's sub-keys, in the registry's order; as far as
+  // the listing went when it fails (a key opened without the right to list).
+  std::vector<std::u16string> GetKeyNames();
   // The type of a value of the open key (kRegSz, ...); kRegNone when there
   // is no such value or no open key.
   std::uint32_t GetDataType(std::u16string_view name);

@@ -2,6 +2,7 @@
 
 #include <knownfolders.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/win32/Handles.h"
@@ -9,27 +10,42 @@
 
 namespace halvane::win32 {
 
-bool Win32FileSystem::FileExists(std::u16string_view name) {
+namespace {
+
+// The attributes of what `name` names, a link's target's for a link; nothing
+// when it does not exist or cannot be reached.
+std::optional<DWORD> ResolvedAttributes(std::u16string_view name) {
   if (name.empty())
-    return false;
+    return std::nullopt;
   const std::wstring path = Wide(name);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    return false;
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  }
+    return std::nullopt;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return attributes;
   // A link: what counts is its target. Asking for no access at all opens a
   // file that another program holds without sharing.
   UniqueFile target(CreateFileW(path.c_str(), 0,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!target)
-    return false;
+    return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(target.Get(), &info))
-    return false;
-  return !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    return std::nullopt;
+  return info.dwFileAttributes;
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(std::u16string_view name) {
+  const std::optional<DWORD> attributes = ResolvedAttributes(name);
+  return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::FolderExists(std::u16string_view name) {
+  const std::optional<DWORD> attributes = ResolvedAttributes(name);
+  return attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::Copy(std::u16string_view source,
@@ -125,6 +141,22 @@ FolderListing Win32FileSystem::SubFolders(std::u16string_view folder) {
   if (error != ERROR_NO_MORE_FILES)
     listing.error = error;
   return listing;
+}
+
+std::optional<std::u16string> Win32FileSystem::ExpandEnvironment(std::u16string_view text) {
+  const std::wstring source = Wide(text);
+  // The length asked for counts the terminating zero; a variable may change
+  // between the calls, so ask until it fits.
+  std::vector<wchar_t> buffer(source.size() + 1);
+  for (;;) {
+    const DWORD needed =
+        ExpandEnvironmentStringsW(source.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (needed == 0)
+      return std::nullopt;
+    if (needed <= buffer.size())
+      return Utf16(buffer.data());
+    buffer.resize(needed);
+  }
 }
 
 }  // namespace halvane::win32

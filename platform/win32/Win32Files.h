@@ -13,12 +13,14 @@ class Win32FileSystem : public FileSystem {
   explicit Win32FileSystem(HWND owner = nullptr) : owner_(owner) {}
 
   bool FileExists(std::u16string_view name) override;
+  bool FolderExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
   std::u16string CurrentDirectory() override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override;
   std::u16string ProgramFilePath() override;
   FolderListing SubFolders(std::u16string_view folder) override;
+  std::optional<std::u16string> ExpandEnvironment(std::u16string_view text) override;
 
  private:
   HWND owner_;

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Registry.h"
 
+#include <iterator>
+
 #include "platform/win32/Handles.h"
 #include "platform/win32/WideText.h"
 
@@ -28,6 +30,16 @@ class Key : public RegistryKey {
     if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
       return {status, REG_NONE, 0};
     return {status, type, size};
+  }
+  SubKeyName EnumKey(std::uint32_t index) const override {
+    // A key's name has at most 255 characters.
+    wchar_t name[256];
+    DWORD length = static_cast<DWORD>(std::size(name));
+    const LSTATUS status =
+        RegEnumKeyExW(key_.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS)
+      return {status, {}};
+    return {status, Utf16(std::wstring_view(name, length))};
   }
   RegistryStatus Set(std::u16string_view name,
                      std::uint32_t type,

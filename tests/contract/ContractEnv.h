@@ -57,6 +57,9 @@ class FilesContractEnv {
   // Opens the file without sharing until the environment goes.
   virtual void HoldOpen(std::u16string_view path) = 0;
   virtual std::optional<std::string> Read(std::u16string_view path) = 0;
+  // Sets an environment variable of the process (of the fake: its own
+  // environment) until the environment goes; an empty value removes it.
+  virtual void SetEnvironment(std::u16string_view name, std::u16string_view value) = 0;
 };
 
 std::unique_ptr<RegistryContractEnv> MakeRegistryContractEnv();

@@ -52,6 +52,55 @@ TEST_F(FilesContract, FileExistsFollowsLinks) {
   EXPECT_FALSE(env->Files().FileExists(At(u"dangling.exe")));
 }
 
+TEST_F(FilesContract, FolderExistsOnlyForFolders) {
+  env->MakeFolder(At(u"Plot Styles"));
+  env->MakeFile(At(u"acad.ctb"), "a file, not a folder");
+  env->MakeFolder(At(u"設計ツール"));
+  struct Case {
+    std::u16string name;
+    bool exists;
+  } const cases[] = {
+      {At(u"Plot Styles"), true},
+      {At(u"PLOT STYLES"), true},
+      {At(u"Plot Styles\\"), true},
+      {At(u"設計ツール"), true},
+      {dir, true},
+      {At(u"acad.ctb"), false},
+      {At(u"missing"), false},
+      {At(u"missing\\deeper"), false},
+      {u"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env->Files().FolderExists(c.name), c.exists)
+        << std::string(c.name.begin(), c.name.end());
+  }
+  if (env->MakeLink(At(u"to folder"), At(u"Plot Styles"), true)) {
+    EXPECT_TRUE(env->Files().FolderExists(At(u"to folder")));
+  }
+}
+
+// As Windows expands REG_EXPAND_SZ data: names without regard to case, a
+// name that is not set left as written.
+TEST_F(FilesContract, ExpandEnvironmentReplacesTheVariablesThatAreSet) {
+  env->SetEnvironment(u"HALVANE_CONTRACT_CAD", u"D:\\CAD 設計");
+  env->SetEnvironment(u"HALVANE_CONTRACT_UNSET", u"");
+  struct Case {
+    std::u16string text, expanded;
+  } const cases[] = {
+      {u"%HALVANE_CONTRACT_CAD%\\Plot Styles", u"D:\\CAD 設計\\Plot Styles"},
+      {u"%halvane_contract_cad%", u"D:\\CAD 設計"},
+      {u"C:\\a;%HALVANE_CONTRACT_CAD%;C:\\b", u"C:\\a;D:\\CAD 設計;C:\\b"},
+      {u"%HALVANE_CONTRACT_UNSET%\\Plot Styles", u"%HALVANE_CONTRACT_UNSET%\\Plot Styles"},
+      {u"C:\\100%", u"C:\\100%"},
+      {u"C:\\Plot Styles", u"C:\\Plot Styles"},
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    EXPECT_EQ(env->Files().ExpandEnvironment(c.text), c.expanded);
+  }
+}
+
 TEST_F(FilesContract, FileHeldOpenWithoutSharingStillExists) {
   env->MakeFile(At(u"acad.exe"), "running");
   env->HoldOpen(At(u"acad.exe"));

@@ -1,6 +1,10 @@
 // TRegistry over a backend, against the registry that backend reaches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
 #include "tests/contract/ContractEnv.h"
 
 namespace halvane::test {
@@ -282,6 +286,86 @@ TEST_F(RegistryContract, BackendCallsGiveWindowsStatusesAndLeaveTheRestOfTheBuff
   EXPECT_EQ(key.Set(u"W", kRegSz, Utf16(u"x", true)), kRegistryAccessDenied)
       << "a key opened for reading";
   EXPECT_FALSE(env->GetValue(RootKey::CurrentUser, Physical(), u"W"));
+}
+
+// Sub-keys come back with the names they were made with, whatever their
+// script; the listing of a key that may not be listed, and of no key, is
+// empty.
+TEST_F(RegistryContract, GetKeyNamesListsTheSubKeysWithTheirNames) {
+  const std::u16string names[] = {u"ACAD-6101:411", u"ACAD-6101:409", u"<<Unnamed Profile>>",
+                                  u"設計 \U0002000B", u"Ärger"};
+  for (const std::u16string& name : names)
+    env->PutValue(RootKey::CurrentUser, Physical(u"products\\" + name), u"V", kRegSz, {});
+  env->PutValue(RootKey::CurrentUser, Physical(u"products\\ACAD-6101:411\\Profiles"), u"", kRegSz,
+                Utf16(u"x", true));
+  TRegistry reg(env->Backend());
+  EXPECT_TRUE(reg.GetKeyNames().empty()) << "no key is open";
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"products")));
+  std::vector<std::u16string> listed = reg.GetKeyNames();
+  std::vector<std::u16string> expected(std::begin(names), std::end(names));
+  std::sort(listed.begin(), listed.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(listed, expected) << "one level down, each name as it was made";
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"products\\ACAD-6101:409")));
+  EXPECT_TRUE(reg.GetKeyNames().empty());
+
+  env->MakeQueryOnly(RootKey::CurrentUser, Physical(u"products"));
+  ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(u"products")));
+  EXPECT_TRUE(reg.GetKeyNames().empty()) << "a key opened without the right to list";
+}
+
+// The backend's listing: Windows' statuses, a name of 255 characters whole.
+TEST_F(RegistryContract, EnumKeyGivesEachNameThenNoMoreItems) {
+  const std::u16string longest(255, u'k');
+  env->PutValue(RootKey::CurrentUser, Physical(longest), u"V", kRegSz, {});
+  OpenedKey opened = env->Backend().Open(RootKey::CurrentUser, Physical(), kKeyRead);
+  ASSERT_EQ(opened.status, kRegistrySuccess);
+  SubKeyName first = opened.key->EnumKey(0);
+  EXPECT_EQ(first.status, kRegistrySuccess);
+  EXPECT_EQ(first.name, longest);
+  SubKeyName end{kRegistrySuccess, u"sentinel"};
+  end = opened.key->EnumKey(1);
+  EXPECT_EQ(end.status, kRegistryNoMoreItems);
+  EXPECT_TRUE(end.name.empty());
+
+  OpenedKey query_only = env->Backend().Open(RootKey::CurrentUser, Physical(), kKeyQueryValue);
+  ASSERT_EQ(query_only.status, kRegistrySuccess);
+  EXPECT_EQ(query_only.key->EnumKey(0).status, kRegistryAccessDenied);
+}
+
+// Data that is not the launcher's own is read without raising: a string of
+// either type, the default value, and nothing for anything else.
+TEST_F(RegistryContract, TryReadStringGivesStringsAndNothingElseWithoutRaising) {
+  struct Case {
+    const char* label;
+    std::u16string name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+    std::optional<std::u16string> expected;
+  } const cases[] = {
+      {"sz", u"PrinterStyleSheetDir", kRegSz, Utf16(u"C:\\CAD\\Plot Styles", true),
+       u"C:\\CAD\\Plot Styles"},
+      {"expand sz, unexpanded", u"PrinterStyleSheetDir", kRegExpandSz,
+       Utf16(u"%APPDATA%\\Plot Styles", true), u"%APPDATA%\\Plot Styles"},
+      {"the default value", u"", kRegSz, Utf16(u"<<Unnamed Profile>>", true),
+       u"<<Unnamed Profile>>"},
+      {"empty sz", u"V", kRegSz, {}, u""},
+      {"dword", u"V", kRegDword, {1, 0, 0, 0}, std::nullopt},
+      {"empty dword", u"V", kRegDword, {}, std::nullopt},
+      {"multi sz", u"V", kRegMultiSz, Utf16(u"a", true), std::nullopt},
+      {"binary", u"V", kRegBinary, {1, 2, 3}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::u16string key = u"try\\" + std::u16string(c.label, c.label + std::strlen(c.label));
+    env->PutValue(RootKey::CurrentUser, Physical(key), c.name, c.type, c.data);
+    TRegistry reg(env->Backend());
+    ASSERT_TRUE(reg.OpenKeyReadOnly(Rooted(key)));
+    EXPECT_EQ(reg.TryReadString(c.name), c.expected);
+    EXPECT_EQ(reg.TryReadString(u"missing"), std::nullopt);
+  }
+  TRegistry closed(env->Backend());
+  EXPECT_EQ(closed.TryReadString(u"V"), std::nullopt) << "no key is open";
 }
 
 TEST_F(RegistryContract, ChangingTheRootClosesTheKey) {

@@ -14,6 +14,10 @@ struct EventLog {
   bool Has(const std::string& entry) const {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
   }
+  bool HasPrefix(const std::string& prefix) const {
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const std::string& entry) { return entry.starts_with(prefix); });
+  }
   long Count(const std::string& entry) const {
     return std::count(entries.begin(), entries.end(), entry);
   }

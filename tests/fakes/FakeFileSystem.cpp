@@ -10,8 +10,10 @@ std::u16string FakeFileSystem::Normal(std::u16string_view path) const {
   if (!full.empty() && full[0] == u'\\' && (full.size() < 2 || full[1] != u'\\')) {
     full = current_directory.substr(0, 2) + full;
   }
-  std::u16string normal;
-  for (char16_t c : full) {
+  // A share's name keeps its two leading backslashes.
+  const bool share = full.starts_with(u"\\\\");
+  std::u16string normal = share ? u"\\\\" : u"";
+  for (char16_t c : std::u16string_view(full).substr(share ? 2 : 0)) {
     if (c == u'/')
       c = u'\\';
     if (c == u'\\' && !normal.empty() && normal.back() == u'\\')
@@ -54,6 +56,12 @@ bool FakeFileSystem::FileExists(std::u16string_view name) {
   probed.emplace_back(name);
   const Entry* entry = Resolve(name);
   return entry && entry->kind == Kind::kFile;
+}
+
+bool FakeFileSystem::FolderExists(std::u16string_view name) {
+  probed.emplace_back(name);
+  const Entry* entry = name.empty() ? nullptr : Resolve(name);
+  return entry && entry->kind == Kind::kFolder;
 }
 
 bool FakeFileSystem::Copy(std::u16string_view source,
@@ -108,6 +116,33 @@ FolderListing FakeFileSystem::SubFolders(std::u16string_view folder) {
   return listing;
 }
 
+std::optional<std::u16string> FakeFileSystem::ExpandEnvironment(std::u16string_view text) {
+  if (fail_expand)
+    return std::nullopt;
+  std::u16string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t open = text.find(u'%', pos);
+    const std::size_t close = open == std::u16string_view::npos ? open : text.find(u'%', open + 1);
+    if (close == std::u16string_view::npos) {
+      out += text.substr(pos);
+      break;
+    }
+    out += text.substr(pos, open - pos);
+    std::u16string name(text.substr(open + 1, close - open - 1));
+    for (char16_t& c : name) {
+      if (c >= u'a' && c <= u'z')
+        c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    // A name that is not set stays as it was written, its "%" included.
+    auto it = environment.find(name);
+    out +=
+        it == environment.end() ? std::u16string(text.substr(open, close - open + 1)) : it->second;
+    pos = close + 1;
+  }
+  return out;
+}
+
 std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
   auto it = special_folders.find(csidl);
   return it == special_folders.end() ? std::u16string() : it->second;
@@ -116,7 +151,9 @@ std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
 void FakeFileSystem::AddFolder(std::u16string_view path) {
   const std::u16string normal = Normal(path);
   const std::u16string key = Key(path);
-  for (std::size_t pos = key.find(u'\\'); pos != std::u16string::npos;
+  // Above a share's folder, the share ("\\server\share") is the first.
+  const std::size_t first = key.starts_with(u"\\\\") ? key.find(u'\\', 2) + 1 : 0;
+  for (std::size_t pos = key.find(u'\\', first); pos != std::u16string::npos;
        pos = key.find(u'\\', pos + 1)) {
     const std::size_t length = pos == 2 ? 3 : pos;
     const std::u16string above = key.substr(0, length);
@@ -139,6 +176,13 @@ void FakeFileSystem::AddLink(std::u16string_view path, std::u16string_view targe
   AddFolder(Normal(path).substr(0, key.find_last_of(u'\\')));
   entries_[key] = Entry{Kind::kLink, {}, std::u16string(target), false};
   Name(key, Normal(path));
+}
+
+void FakeFileSystem::Remove(std::u16string_view path) {
+  const std::u16string key = Key(path);
+  std::erase_if(entries_, [&](const auto& entry) {
+    return entry.first == key || entry.first.starts_with(key + u"\\");
+  });
 }
 
 void FakeFileSystem::Lock(std::u16string_view path) {

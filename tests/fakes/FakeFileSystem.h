@@ -18,17 +18,21 @@ class FakeFileSystem : public FileSystem {
   explicit FakeFileSystem(EventLog* log = nullptr) : log_(log) {}
 
   bool FileExists(std::u16string_view name) override;
+  bool FolderExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
   std::u16string CurrentDirectory() override { return current_directory; }
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }
   std::u16string ProgramFilePath() override { return program_file; }
   FolderListing SubFolders(std::u16string_view folder) override;
+  std::optional<std::u16string> ExpandEnvironment(std::u16string_view text) override;
 
   // Set-up. Adding a file or folder adds the folders above it.
   void AddFolder(std::u16string_view path);
   void AddFile(std::u16string_view path, std::string contents = "");
   void AddLink(std::u16string_view path, std::u16string_view target);
+  // Removes a file or folder, and what is below a folder.
+  void Remove(std::u16string_view path);
   // Another program holds the file open without sharing.
   void Lock(std::u16string_view path);
   std::optional<std::string> Contents(std::u16string_view path) const;
@@ -37,7 +41,10 @@ class FakeFileSystem : public FileSystem {
   std::u16string command_line = u"\"C:\\Halvane\\Halvane2023.exe\"";
   std::u16string program_file = u"C:\\Halvane\\Halvane2023.exe";
   std::map<int, std::u16string> special_folders;
+  // The environment, by name in upper case.
+  std::map<std::u16string, std::u16string> environment;
   std::function<bool(std::u16string_view target)> fail_copy;
+  bool fail_expand = false;  // ExpandEnvironment gives nothing
   int copies = 0;
   std::vector<std::u16string> probed;  // every name FileExists was asked about
   std::vector<std::u16string> listed;  // every folder SubFolders was asked about

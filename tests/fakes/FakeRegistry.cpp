@@ -1,6 +1,7 @@
 #include "tests/fakes/FakeRegistry.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace halvane::test {
 namespace {
@@ -50,7 +51,9 @@ constexpr std::uint32_t kWriteRights = kKeyAllAccess & ~kKeyRead;
 }  // namespace
 
 struct FakeRegistry::Node {
+  // By folded name, so in Windows' order of enumeration.
   std::map<std::u16string, std::unique_ptr<Node>> children;
+  std::u16string name;  // as it was first given
   std::map<std::u16string, Value> values;
   bool read_only = false;
   bool query_only = false;
@@ -63,8 +66,14 @@ class FakeRegistry::Key : public RegistryKey {
       RootKey root,
       std::vector<std::u16string> parts,
       Node* node,
-      bool writable)
-      : owner_(owner), root_(root), parts_(std::move(parts)), node_(node), writable_(writable) {
+      bool writable,
+      bool listable)
+      : owner_(owner),
+        root_(root),
+        parts_(std::move(parts)),
+        node_(node),
+        writable_(writable),
+        listable_(listable) {
     ++owner_.open_keys_;
     ++owner_.keys_opened_;
   }
@@ -77,6 +86,7 @@ class FakeRegistry::Key : public RegistryKey {
     return owner_.OpenOrCreate(root_, parts_, path, access, true);
   }
   ValueQuery Query(std::u16string_view name, std::span<std::uint8_t> buffer) const override;
+  SubKeyName EnumKey(std::uint32_t index) const override;
   RegistryStatus Set(std::u16string_view name,
                      std::uint32_t type,
                      std::span<const std::uint8_t> data) override;
@@ -87,6 +97,7 @@ class FakeRegistry::Key : public RegistryKey {
   std::vector<std::u16string> parts_;
   Node* node_;
   bool writable_;
+  bool listable_;  // opened with the right to list its sub-keys
 };
 
 FakeRegistry::FakeRegistry()
@@ -137,6 +148,7 @@ OpenedKey FakeRegistry::OpenOrCreate(RootKey root,
       if (node->read_only)
         return {kRegistryAccessDenied, nullptr};
       it = node->children.emplace(Fold(part), std::make_unique<Node>()).first;
+      it->second->name = part;
     }
     node = it->second.get();
   }
@@ -144,8 +156,8 @@ OpenedKey FakeRegistry::OpenOrCreate(RootKey root,
     return {kRegistryAccessDenied, nullptr};
   if (node->query_only && (access & ~kKeyWow64Mask & ~kKeyQueryValue) != 0)
     return {kRegistryAccessDenied, nullptr};
-  return {kRegistrySuccess,
-          std::make_unique<Key>(*this, root, std::move(parts), node, wants_write)};
+  return {kRegistrySuccess, std::make_unique<Key>(*this, root, std::move(parts), node, wants_write,
+                                                  (access & kKeyEnumerateSubKeys) != 0)};
 }
 
 OpenedKey FakeRegistry::Open(RootKey root, std::u16string_view path, std::uint32_t access) {
@@ -181,6 +193,16 @@ ValueQuery FakeRegistry::Key::Query(std::u16string_view name,
   return {kRegistrySuccess, value.type, size};
 }
 
+SubKeyName FakeRegistry::Key::EnumKey(std::uint32_t index) const {
+  if (!listable_)
+    return {kRegistryAccessDenied, {}};
+  if (index >= node_->children.size())
+    return {kRegistryNoMoreItems, {}};
+  auto it = node_->children.begin();
+  std::advance(it, index);
+  return {kRegistrySuccess, it->second->name};
+}
+
 RegistryStatus FakeRegistry::Key::Set(std::u16string_view name,
                                       std::uint32_t type,
                                       std::span<const std::uint8_t> data) {
@@ -195,8 +217,10 @@ void FakeRegistry::PutKey(RootKey root, std::u16string_view path) {
   Node* node = root == RootKey::CurrentUser ? current_user_.get() : local_machine_.get();
   for (const std::u16string& part : Split(path)) {
     auto& child = node->children[Fold(part)];
-    if (!child)
+    if (!child) {
       child = std::make_unique<Node>();
+      child->name = part;
+    }
     node = child.get();
   }
 }

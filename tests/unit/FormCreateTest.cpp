@@ -23,16 +23,17 @@ TEST_F(LauncherTest, StoredPathWhoseFileExistsIsTakenAndLaunchedAtOnce) {
   EXPECT_EQ(shell.last_request_directory, kInstall);
   // Nothing recorded, nothing searched: besides the template, the stored
   // file is the one thing looked at, and then only whether AutoCAD has made
-  // a plot-style folder (it has not: nothing is copied).
+  // a plot-style folder (it has not) and whether the add-on has tables to
+  // give (it has not: nothing is copied, AutoCAD's profiles are not read).
   EXPECT_EQ(registry.ValueCount(RootKey::CurrentUser, kUserKeyPath), 1u);
   EXPECT_EQ(files.copies, 0);
   const std::u16string app_data(kAppData);
-  EXPECT_EQ(
-      files.probed,
-      (std::vector<std::u16string>{
-          u"C:\\Halvane\\Halvane.dwt", u"C:\\AutoCAD\\acad.exe",
-          app_data + u"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb",
-          app_data + u"\\Autodesk\\AutoCAD 2023\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb"}));
+  EXPECT_EQ(files.probed,
+            (std::vector<std::u16string>{
+                u"C:\\Halvane\\Halvane.dwt", u"C:\\AutoCAD\\acad.exe",
+                app_data + u"\\Autodesk\\AutoCAD\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb",
+                app_data + u"\\Autodesk\\AutoCAD 2023\\R24.2\\jpn\\Plotters\\Plot Styles\\acad.ctb",
+                u"C:\\Halvane\\Plot Styles\\Hv_mono.ctb"}));
   EXPECT_EQ(files.listed,
             std::vector<std::u16string>{app_data + u"\\Autodesk\\AutoCAD 2023\\R24.2"});
   EXPECT_EQ(State().ACADLocation, u"C:\\AutoCAD\\acad.exe");

@@ -105,6 +105,45 @@ TEST(EndToEnd, TablesAreThereAtTheStartAfterAutoCadMadeTheProfile) {
   EXPECT_EQ(RegistrySnapshot(HKEY_CURRENT_USER, kLauncherKey), registry_before);
 }
 
+// An office whose CAD manager points every profile at its own plot-style
+// folder: AutoCAD reads the tables from there, so they must be there when
+// AutoCAD starts.
+TEST(EndToEnd, TablesReachTheFolderTheProfileNamesBeforeAutoCadStarts) {
+  const std::wstring office = L"C:\\CAD\\Plot Styles";
+  const std::wstring release = L"Software\\Autodesk\\AutoCAD\\R24.2\\ACAD-6101:411";
+  Scenario s;
+  RemoveTree(L"C:\\CAD");
+  MakeFolders(office);
+  // Each table with bytes of its own, none of them text.
+  std::string bytes[3];
+  for (int i = 0; i < 3; ++i) {
+    for (int b = 0; b < 300; ++b)
+      bytes[i].push_back(static_cast<char>((b * (i + 3)) & 0xFF));
+    WriteText(s.Install() + L"\\Plot Styles\\" + kTables[i], bytes[i]);
+  }
+  RegWrite(HKEY_CURRENT_USER, release + L"\\Profiles", L"", L"<<Unnamed Profile>>");
+  RegWrite(HKEY_CURRENT_USER, release + L"\\Profiles\\<<Unnamed Profile>>\\General",
+           L"PrinterStyleSheetDir", office);
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start(L"", 0.3, L"", office);
+  const std::optional<DWORD> code = s.WaitForExit(kTimeout);
+  std::optional<Record> record = s.StandInRecord();
+  std::optional<std::string> copied[3];
+  for (int i = 0; i < 3; ++i)
+    copied[i] = ReadText(office + L"\\" + kTables[i]);
+  RemoveTree(L"C:\\CAD");
+
+  ASSERT_EQ(code, 0u);
+  ASSERT_TRUE(record);
+  std::sort(record->had.begin(), record->had.end());
+  EXPECT_EQ(record->had,
+            (std::vector<std::wstring>{L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"}))
+      << "the tables, and nothing else, at AutoCAD's start";
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(copied[i], bytes[i]) << "byte for byte";
+}
+
 TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
   Scenario s;
   s.PlaceStandIn(s.DefaultAcad());

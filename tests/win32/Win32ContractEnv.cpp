@@ -149,6 +149,8 @@ class Win32FilesEnv : public FilesContractEnv {
     SetCurrentDirectoryW(Wide(folder_.substr(0, 3)).c_str());
   }
   ~Win32FilesEnv() override {
+    for (const std::u16string& name : variables_)
+      SetEnvironmentVariableW(Wide(name).c_str(), nullptr);
     held_.clear();
     RemoveTree(Wide(folder_));
   }
@@ -188,6 +190,10 @@ class Win32FilesEnv : public FilesContractEnv {
       throw std::runtime_error("cannot hold the file open");
     held_.push_back(std::move(file));
   }
+  void SetEnvironment(std::u16string_view name, std::u16string_view value) override {
+    variables_.emplace_back(name);
+    SetEnvironmentVariableW(Wide(name).c_str(), value.empty() ? nullptr : Wide(value).c_str());
+  }
   std::optional<std::string> Read(std::u16string_view path) override {
     UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -204,6 +210,7 @@ class Win32FilesEnv : public FilesContractEnv {
   win32::Win32FileSystem files_;
   std::u16string folder_;
   std::vector<UniqueFile> held_;
+  std::vector<std::u16string> variables_;  // removed when the environment goes
 };
 
 }  // namespace
