@@ -4,7 +4,7 @@
 # packages of the same program: a later release and an earlier one.
 
 set(HALVANE_PAYLOAD_DIR "" CACHE PATH
-  "Folder holding Halvane.dwt and 'Plot Styles/Hv_*.ctb' for the installer; empty for the sample stand-ins")
+  "Folder holding Halvane.dwt, 'Plot Styles/Hv_*.ctb' and 'Plot Styles/released.sha256' for the installer; empty for the sample stand-ins")
 if(HALVANE_PAYLOAD_DIR)
   set(HALVANE_PAYLOAD ${HALVANE_PAYLOAD_DIR})
   message(STATUS "Installer payload: ${HALVANE_PAYLOAD}")
@@ -28,7 +28,8 @@ function(halvane_package target version payload output)
     "${payload}/Halvane.dwt"
     "${payload}/Plot Styles/Hv_color.ctb"
     "${payload}/Plot Styles/Hv_mono.ctb"
-    "${payload}/Plot Styles/Hv_mono2.ctb")
+    "${payload}/Plot Styles/Hv_mono2.ctb"
+    "${payload}/Plot Styles/released.sha256")
   add_custom_command(OUTPUT ${output}
     COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/packaging/build-msi ${version} $<TARGET_FILE:Halvane2023>
             ${payload} ${output}

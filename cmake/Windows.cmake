@@ -7,6 +7,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
 set(WIN32_SOURCES
   platform/win32/Win32Registry.cpp
   platform/win32/Win32Files.cpp
+  platform/win32/Sha256File.cpp
   platform/win32/Win32Shell.cpp
   platform/win32/Win32Application.cpp
   ui/MainWindow.cpp
@@ -14,7 +15,7 @@ set(WIN32_SOURCES
   ui/Splash.cpp
   ui/OpenDialog.cpp
 )
-set(WIN32_LIBRARIES halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32)
+set(WIN32_LIBRARIES halvane_core shell32 ole32 uuid comctl32 gdi32 user32 advapi32 bcrypt)
 
 # wWinMain and wmain: MinGW needs -municode to pick them; MSVC finds them.
 function(halvane_unicode_entry target)
@@ -112,6 +113,7 @@ set_tests_properties(win32_tests PROPERTIES FIXTURES_REQUIRED host_links
 endif()
 
 add_executable(e2e_tests
+  tests/fakes/Sha256.cpp
   tests/win32/EndToEndTest.cpp
   tests/win32/MainWindowTest.cpp
   tests/win32/Scenario.cpp

@@ -4,6 +4,7 @@
 
 #include "launcher/AutoCadProfiles.h"
 #include "launcher/Form1.h"
+#include "launcher/TableInstaller.h"
 
 namespace halvane {
 namespace {
@@ -80,16 +81,13 @@ void TForm1::InstallPlotStyles() {
     if (std::none_of(targets.begin(), targets.end(), same))
       targets.push_back(std::move(folder));
   }
-  // Existing tables are the user's: never replaced. The copy refuses to
-  // replace one, and on most starts it is not even tried: asking whether the
-  // table is there costs far less than a copy that fails. Failures change
-  // nothing for the launch, so they are not looked at.
+  // A table a user changed is never replaced; a missing one is added and an
+  // earlier release's copy brought up to date (TableInstaller). Failures
+  // change nothing for the launch, so they are not looked at.
+  TableInstaller tables(p_.files, HALVdir2 + u"\\Plot Styles");
   for (const std::u16string& folder : targets) {
-    for (const std::u16string_view table : kTables) {
-      const std::u16string target = folder + u"\\" + std::u16string(table);
-      if (!p_.files.FileExists(target))
-        p_.files.Copy(HALVdir2 + u"\\Plot Styles\\" + std::u16string(table), target, true);
-    }
+    for (const std::u16string_view table : kTables)
+      tables.Install(folder, table);
   }
 }
 

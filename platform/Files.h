@@ -2,6 +2,8 @@
 // system, and the pure text rules it applies to paths and arguments.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +23,16 @@ struct FolderListing {
   std::uint32_t error = 0;
 };
 
+// A file's size and last-write time (100-ns units since 1601, as Windows
+// keeps it). A copy keeps its source's last-write time.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t last_write = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -31,6 +43,17 @@ class FileSystem {
   virtual bool Copy(std::u16string_view source,
                     std::u16string_view target,
                     bool fail_if_exists) = 0;
+  // Renames a file within its volume in one step, replacing a file of that
+  // name only when `replace`: 0, or the Windows error code.
+  virtual std::uint32_t Move(std::u16string_view from, std::u16string_view to, bool replace) = 0;
+  // 0, or the Windows error code.
+  virtual std::uint32_t Delete(std::u16string_view name) = 0;
+  // The stamp of an existing file (not a folder); links are followed.
+  virtual std::optional<FileStamp> Stamp(std::u16string_view name) = 0;
+  // The whole file, when it exists, can be read and has at most `limit` bytes.
+  virtual std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) = 0;
+  // The SHA-256 digest of a file's bytes, or nothing when it cannot be read.
+  virtual std::optional<Sha256Digest> Sha256(std::u16string_view name) = 0;
   // The process's current directory, whole, however long.
   virtual std::u16string CurrentDirectory() = 0;
   // The shell folder's full path, or empty when it cannot be resolved.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/Sha256File.h"
 #include "platform/win32/WideText.h"
 
 namespace halvane::win32 {
@@ -52,6 +53,78 @@ bool Win32FileSystem::Copy(std::u16string_view source,
                            std::u16string_view target,
                            bool fail_if_exists) {
   return CopyFileW(Wide(source).c_str(), Wide(target).c_str(), fail_if_exists) != FALSE;
+}
+
+std::uint32_t Win32FileSystem::Move(std::u16string_view from,
+                                    std::u16string_view to,
+                                    bool replace) {
+  // Written through: the new name stands on disk when the call returns.
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags))
+    return 0;
+  return ErrorOr(GetLastError(), ERROR_GEN_FAILURE);
+}
+
+std::uint32_t Win32FileSystem::Delete(std::u16string_view name) {
+  if (DeleteFileW(Wide(name).c_str()))
+    return 0;
+  return ErrorOr(GetLastError(), ERROR_GEN_FAILURE);
+}
+
+std::optional<FileStamp> Win32FileSystem::Stamp(std::u16string_view name) {
+  if (name.empty())
+    return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Wide(name).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A link's own times are not its target's.
+    UniqueFile target(CreateFileW(Wide(name).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!target || !GetFileInformationByHandle(target.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return std::nullopt;
+    }
+    data.nFileSizeHigh = info.nFileSizeHigh;
+    data.nFileSizeLow = info.nFileSizeLow;
+    data.ftLastWriteTime = info.ftLastWriteTime;
+  }
+  const auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                   join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+std::optional<std::string> Win32FileSystem::ReadSmallFile(std::u16string_view name,
+                                                          std::size_t limit) {
+  if (name.empty())
+    return std::nullopt;
+  UniqueFile file(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
+    return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > limit) {
+    return std::nullopt;
+  }
+  std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!contents.empty() &&
+      !ReadFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &read, nullptr)) {
+    return std::nullopt;
+  }
+  contents.resize(read);
+  return contents;
+}
+
+std::optional<Sha256Digest> Win32FileSystem::Sha256(std::u16string_view name) {
+  return Sha256OfFile(name);
 }
 
 std::u16string Win32FileSystem::CurrentDirectory() {

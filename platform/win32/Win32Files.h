@@ -15,6 +15,11 @@ class Win32FileSystem : public FileSystem {
   bool FileExists(std::u16string_view name) override;
   bool FolderExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
+  std::uint32_t Move(std::u16string_view from, std::u16string_view to, bool replace) override;
+  std::uint32_t Delete(std::u16string_view name) override;
+  std::optional<FileStamp> Stamp(std::u16string_view name) override;
+  std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) override;
+  std::optional<Sha256Digest> Sha256(std::u16string_view name) override;
   std::u16string CurrentDirectory() override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override;

@@ -101,6 +101,83 @@ TEST_F(FilesContract, ExpandEnvironmentReplacesTheVariablesThatAreSet) {
   }
 }
 
+// Known vectors (FIPS 180-4's examples, and a file longer than one read).
+TEST_F(FilesContract, Sha256OfAFileIsItsDigest) {
+  struct Case {
+    const char* label;
+    std::string contents;
+    const char* digest;
+  } const cases[] = {
+      {"empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"two blocks", "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {"a million a", std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    env->MakeFile(At(u"table.ctb"), c.contents);
+    const std::optional<Sha256Digest> digest = env->Files().Sha256(At(u"table.ctb"));
+    ASSERT_TRUE(digest);
+    std::string hex;
+    for (const std::uint8_t b : *digest) {
+      hex.push_back("0123456789abcdef"[b >> 4]);
+      hex.push_back("0123456789abcdef"[b & 15]);
+    }
+    EXPECT_EQ(hex, c.digest);
+  }
+  env->MakeFolder(At(u"folder.ctb"));
+  EXPECT_FALSE(env->Files().Sha256(At(u"missing.ctb")));
+  EXPECT_FALSE(env->Files().Sha256(At(u"folder.ctb")));
+  EXPECT_FALSE(env->Files().Sha256(u""));
+}
+
+// A copy keeps its source's size and last-write time: the stamp tells a
+// current copy without reading it.
+TEST_F(FilesContract, StampIsSizeAndLastWriteAndACopyKeepsIt) {
+  env->MakeFile(At(u"Hv_mono.ctb"), "twelve bytes");
+  env->MakeFolder(At(u"folder.ctb"));
+  const std::optional<FileStamp> source = env->Files().Stamp(At(u"Hv_mono.ctb"));
+  ASSERT_TRUE(source);
+  EXPECT_EQ(source->size, 12u);
+  EXPECT_NE(source->last_write, 0u);
+  ASSERT_TRUE(env->Files().Copy(At(u"Hv_mono.ctb"), At(u"copy.ctb"), true));
+  EXPECT_EQ(env->Files().Stamp(At(u"copy.ctb")), source);
+  EXPECT_FALSE(env->Files().Stamp(At(u"missing.ctb")));
+  EXPECT_FALSE(env->Files().Stamp(At(u"folder.ctb")));
+  EXPECT_FALSE(env->Files().Stamp(u""));
+}
+
+TEST_F(FilesContract, MoveReplacesOnlyWhenAskedAndDeleteRemovesFiles) {
+  env->MakeFile(At(u"new.tmp"), "new");
+  env->MakeFile(At(u"table.ctb"), "old");
+  EXPECT_EQ(env->Files().Move(At(u"new.tmp"), At(u"table.ctb"), false), 183u)
+      << "ERROR_ALREADY_EXISTS";
+  EXPECT_EQ(env->Read(At(u"table.ctb")), "old");
+  EXPECT_EQ(env->Files().Move(At(u"new.tmp"), At(u"table.ctb"), true), 0u);
+  EXPECT_EQ(env->Read(At(u"table.ctb")), "new");
+  EXPECT_FALSE(env->Read(At(u"new.tmp")));
+  EXPECT_EQ(env->Files().Move(At(u"table.ctb"), At(u"added.ctb"), false), 0u);
+  EXPECT_EQ(env->Read(At(u"added.ctb")), "new");
+  EXPECT_EQ(env->Files().Move(At(u"gone.tmp"), At(u"x.ctb"), true), 2u) << "ERROR_FILE_NOT_FOUND";
+
+  EXPECT_EQ(env->Files().Delete(At(u"added.ctb")), 0u);
+  EXPECT_FALSE(env->Read(At(u"added.ctb")));
+  EXPECT_EQ(env->Files().Delete(At(u"added.ctb")), 2u) << "ERROR_FILE_NOT_FOUND";
+}
+
+TEST_F(FilesContract, ReadSmallFileGivesTheBytesUpToTheLimit) {
+  const std::string text = "abc  Hv_mono.ctb\r\n\xE8\xA8\xAD";
+  env->MakeFile(At(u"released.sha256"), text);
+  env->MakeFile(At(u"empty"), "");
+  EXPECT_EQ(env->Files().ReadSmallFile(At(u"released.sha256"), 1024), text);
+  EXPECT_EQ(env->Files().ReadSmallFile(At(u"released.sha256"), text.size()), text);
+  EXPECT_FALSE(env->Files().ReadSmallFile(At(u"released.sha256"), text.size() - 1));
+  EXPECT_EQ(env->Files().ReadSmallFile(At(u"empty"), 1024), "");
+  EXPECT_FALSE(env->Files().ReadSmallFile(At(u"missing"), 1024));
+}
+
 TEST_F(FilesContract, FileHeldOpenWithoutSharingStillExists) {
   env->MakeFile(At(u"acad.exe"), "running");
   env->HoldOpen(At(u"acad.exe"));

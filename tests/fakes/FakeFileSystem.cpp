@@ -1,5 +1,6 @@
 #include "tests/fakes/FakeFileSystem.h"
 
+#include "tests/fakes/Sha256.h"
 #include "tests/fakes/Text.h"
 
 namespace halvane::test {
@@ -84,9 +85,85 @@ bool FakeFileSystem::Copy(std::u16string_view source,
   if (existing != entries_.end() && (fail_if_exists || existing->second.kind != Kind::kFile)) {
     return false;
   }
-  entries_[to] = Entry{Kind::kFile, from->contents, {}, false};
+  if (fail_copy_midway && fail_copy_midway(target)) {
+    entries_[to] = Entry{
+        Kind::kFile, from->contents.substr(0, from->contents.size() / 2), {}, false, clock_++};
+    Name(to, Normal(target));
+    return false;
+  }
+  // A copy keeps its source's last-write time.
+  entries_[to] = Entry{Kind::kFile, from->contents, {}, false, from->last_write};
   Name(to, Normal(target));
   return true;
+}
+
+std::uint32_t FakeFileSystem::Move(std::u16string_view from, std::u16string_view to, bool replace) {
+  if (log_)
+    log_->Add("move " + Utf8(from) + " -> " + Utf8(to));
+  if (fail_move && fail_move(to))
+    return 5;  // ERROR_ACCESS_DENIED
+  const std::u16string source = Key(from), target = Key(to);
+  auto it = entries_.find(source);
+  if (it == entries_.end() || it->second.kind != Kind::kFile)
+    return 2;  // ERROR_FILE_NOT_FOUND
+  if (it->second.locked)
+    return 32;  // ERROR_SHARING_VIOLATION
+  const std::u16string parent = target.substr(0, target.find_last_of(u'\\'));
+  const Entry* folder = Resolve(parent.size() == 2 ? parent + u"\\" : parent);
+  if (!folder || folder->kind != Kind::kFolder)
+    return 3;  // ERROR_PATH_NOT_FOUND
+  auto existing = entries_.find(target);
+  if (existing != entries_.end() && source != target) {
+    if (!replace)
+      return 183;  // ERROR_ALREADY_EXISTS
+    if (existing->second.kind != Kind::kFile || existing->second.locked)
+      return 5;  // ERROR_ACCESS_DENIED
+  }
+  Entry moved = it->second;
+  entries_.erase(it);
+  names_.erase(source);
+  entries_[target] = std::move(moved);
+  names_.erase(target);
+  Name(target, Normal(to));
+  return 0;
+}
+
+std::uint32_t FakeFileSystem::Delete(std::u16string_view name) {
+  if (log_)
+    log_->Add("delete " + Utf8(name));
+  auto it = entries_.find(Key(name));
+  if (it == entries_.end())
+    return 2;  // ERROR_FILE_NOT_FOUND
+  if (it->second.kind == Kind::kFolder || it->second.locked)
+    return 5;  // ERROR_ACCESS_DENIED
+  names_.erase(it->first);
+  entries_.erase(it);
+  return 0;
+}
+
+std::optional<FileStamp> FakeFileSystem::Stamp(std::u16string_view name) {
+  probed.emplace_back(name);
+  const Entry* entry = Resolve(name);
+  if (!entry || entry->kind != Kind::kFile)
+    return std::nullopt;
+  return FileStamp{entry->contents.size(), entry->last_write};
+}
+
+std::optional<std::string> FakeFileSystem::ReadSmallFile(std::u16string_view name,
+                                                         std::size_t limit) {
+  const Entry* entry = Resolve(name);
+  if (!entry || entry->kind != Kind::kFile || entry->locked || entry->contents.size() > limit)
+    return std::nullopt;
+  ++reads;
+  return entry->contents;
+}
+
+std::optional<Sha256Digest> FakeFileSystem::Sha256(std::u16string_view name) {
+  const Entry* entry = Resolve(name);
+  if (!entry || entry->kind != Kind::kFile || entry->locked)
+    return std::nullopt;
+  ++reads;
+  return Sha256Of(entry->contents);
 }
 
 FolderListing FakeFileSystem::SubFolders(std::u16string_view folder) {
@@ -167,7 +244,7 @@ void FakeFileSystem::AddFolder(std::u16string_view path) {
 void FakeFileSystem::AddFile(std::u16string_view path, std::string contents) {
   const std::u16string key = Key(path);
   AddFolder(Normal(path).substr(0, key.find_last_of(u'\\')));
-  entries_[key] = Entry{Kind::kFile, std::move(contents), {}, false};
+  entries_[key] = Entry{Kind::kFile, std::move(contents), {}, false, clock_++};
   Name(key, Normal(path));
 }
 

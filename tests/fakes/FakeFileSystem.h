@@ -20,6 +20,11 @@ class FakeFileSystem : public FileSystem {
   bool FileExists(std::u16string_view name) override;
   bool FolderExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
+  std::uint32_t Move(std::u16string_view from, std::u16string_view to, bool replace) override;
+  std::uint32_t Delete(std::u16string_view name) override;
+  std::optional<FileStamp> Stamp(std::u16string_view name) override;
+  std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) override;
+  std::optional<Sha256Digest> Sha256(std::u16string_view name) override;
   std::u16string CurrentDirectory() override { return current_directory; }
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }
@@ -44,9 +49,16 @@ class FakeFileSystem : public FileSystem {
   // The environment, by name in upper case.
   std::map<std::u16string, std::u16string> environment;
   std::function<bool(std::u16string_view target)> fail_copy;
+  // The copy stops half-way, as on a full disk: half the bytes stay under
+  // the target's name and the copy fails.
+  std::function<bool(std::u16string_view target)> fail_copy_midway;
+  std::function<bool(std::u16string_view to)> fail_move;
   bool fail_expand = false;  // ExpandEnvironment gives nothing
   int copies = 0;
-  std::vector<std::u16string> probed;  // every name FileExists was asked about
+  int reads = 0;  // files read whole or hashed
+  // Every name whose existence was asked about (FileExists, FolderExists,
+  // Stamp).
+  std::vector<std::u16string> probed;
   std::vector<std::u16string> listed;  // every folder SubFolders was asked about
 
  private:
@@ -56,6 +68,7 @@ class FakeFileSystem : public FileSystem {
     std::string contents;
     std::u16string target;
     bool locked = false;
+    std::uint64_t last_write = 0;
   };
   // The full path with the current drive, "\" separators and no doubled
   // or trailing ones; Key is the same in upper case.
@@ -65,6 +78,7 @@ class FakeFileSystem : public FileSystem {
   const Entry* Resolve(std::u16string_view path) const;
 
   EventLog* log_;
+  std::uint64_t clock_ = 1;  // the last-write time of the next file written
   std::map<std::u16string, Entry> entries_;
   std::map<std::u16string, std::u16string> names_;  // each entry's name as given
 };

@@ -149,7 +149,8 @@ TEST_F(Installer, InstallsSilentlyWhereA32BitProgramBelongs) {
   ASSERT_TRUE(Entries().empty()) << "the prefix must start without the product";
   ASSERT_EQ(Msiexec(L"/i " + Package(L"HALVANE_MSI"), L"install"), 0u);
   for (const wchar_t* name : {L"Halvane2023.exe", L"Halvane.dwt", L"Plot Styles\\Hv_color.ctb",
-                              L"Plot Styles\\Hv_mono.ctb", L"Plot Styles\\Hv_mono2.ctb"}) {
+                              L"Plot Styles\\Hv_mono.ctb", L"Plot Styles\\Hv_mono2.ctb",
+                              L"Plot Styles\\released.sha256"}) {
     EXPECT_TRUE(Exists(Installed(name))) << name;
   }
   EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")), "Halvane stand-in drawing template\n");

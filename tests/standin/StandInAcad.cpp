@@ -75,8 +75,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     HANDLE find = FindFirstFileW((profile + L"\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
           record += L"had=" + std::wstring(found.cFileName) + L"\n";
+          record += L"hadsize=" + std::to_wstring(found.nFileSizeLow) + L" " +
+                    std::wstring(found.cFileName) + L"\n";
+        }
       } while (FindNextFileW(find, &found));
       FindClose(find);
     }

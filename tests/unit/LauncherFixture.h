@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/EventDispatch.h"
 #include "launcher/Form1.h"
+#include "platform/EventDispatch.h"
 #include "tests/fakes/FakePlatform.h"
 
 namespace halvane::test {
@@ -28,6 +28,13 @@ inline bool HasAddOnTables(const FakeFileSystem& fs, std::u16string_view folder)
       return false;
   }
   return true;
+}
+
+// The log's entry of `table` arriving in `folder`: copied under a temporary
+// name, then renamed into place.
+inline std::string Arrival(std::u16string_view folder, std::u16string_view table) {
+  const std::string target = Utf8(folder) + "\\" + Utf8(table);
+  return "move " + target + ".halvane-new -> " + target;
 }
 
 // The fakes of one launcher, recording into one log: the working folder

@@ -60,29 +60,31 @@ TEST_F(PathRecordTest, CopiesMissingTablesInOrderAndNeverReplaces) {
   InstallTables();
   AutoCadProfile(PlotStyles());
   files.AddFile(PlotStyles() + u"\\Hv_mono.ctb", "user's older table");
-  // A table that appears between the look and the copy is not replaced either.
-  files.fail_copy = [this](std::u16string_view target) {
-    if (target.ends_with(u"Hv_mono2.ctb"))
-      files.AddFile(target, "user's table, just made");
+  // A table that appears between the look and the copy's arrival is not
+  // replaced either.
+  files.fail_move = [this](std::u16string_view to) {
+    if (to.ends_with(u"Hv_mono2.ctb"))
+      files.AddFile(to, "user's table, just made");
     return false;
   };
   StartFindingAutoCad();
-  const std::string from = "copy C:\\Halvane\\Plot Styles\\";
-  const std::string to = " -> " + Utf8(PlotStyles()) + "\\";
-  const long color = log.IndexOf(from + "Hv_color.ctb" + to + "Hv_color.ctb");
-  const long mono2 = log.IndexOf(from + "Hv_mono2.ctb" + to + "Hv_mono2.ctb");
+  const long color = log.IndexOf(Arrival(PlotStyles(), u"Hv_color.ctb"));
+  const long mono2 = log.IndexOf(Arrival(PlotStyles(), u"Hv_mono2.ctb"));
   ASSERT_GE(color, 0);
   EXPECT_LT(color, mono2);
-  EXPECT_EQ(log.IndexOf(from + "Hv_mono.ctb" + to + "Hv_mono.ctb"), -1) << "the user's table";
+  EXPECT_EQ(log.IndexOf(Arrival(PlotStyles(), u"Hv_mono.ctb")), -1) << "the user's table";
   EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono.ctb"), "user's older table");
   EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono2.ctb"), "user's table, just made");
+  EXPECT_FALSE(files.Contents(PlotStyles() + u"\\Hv_mono2.ctb.halvane-new"));
   EXPECT_TRUE(Installed(u"Hv_color.ctb"));
 }
 
 TEST_F(PathRecordTest, FailedCopyDoesNotStopTheNext) {
   InstallTables();
   AutoCadProfile(PlotStyles());
-  files.fail_copy = [](std::u16string_view target) { return target.ends_with(u"Hv_color.ctb"); };
+  files.fail_copy = [](std::u16string_view target) {
+    return target.find(u"Hv_color.ctb") != std::u16string_view::npos;
+  };
   StartFindingAutoCad();
   EXPECT_FALSE(Installed(u"Hv_color.ctb"));
   EXPECT_TRUE(Installed(u"Hv_mono.ctb"));

@@ -222,8 +222,7 @@ TEST(ProfileFoldersTest, CurrentProfilesFolderIsServedFirst) {
   run.SearchPath(kJapanese, kUnnamed, d);
   run.FormCreate();
   const auto copy_into = [&](const std::u16string& folder) {
-    return run.log.IndexOf("copy C:\\Halvane\\Plot Styles\\Hv_color.ctb -> " + Utf8(folder) +
-                           "\\Hv_color.ctb");
+    return run.log.IndexOf(Arrival(folder, u"Hv_color.ctb"));
   };
   ASSERT_GE(copy_into(office), 0);
   ASSERT_GE(copy_into(d), 0);

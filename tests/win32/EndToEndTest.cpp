@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "tests/fakes/Sha256.h"
 #include "tests/win32/Scenario.h"
 
 namespace halvane::e2e {
@@ -11,6 +12,16 @@ namespace {
 
 constexpr DWORD kTimeout = 20000;
 const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb"};
+
+// A line of released.sha256 for a table of these bytes.
+std::string Sha256Line(const std::string& bytes, const std::string& name) {
+  std::string line;
+  for (const std::uint8_t b : test::Sha256Of(bytes)) {
+    line.push_back("0123456789abcdef"[b >> 4]);
+    line.push_back("0123456789abcdef"[b & 15]);
+  }
+  return line + "  " + name + "\r\n";
+}
 
 // The stand-in's window, once it shows.
 HWND StandInWindow() {
@@ -142,6 +153,41 @@ TEST(EndToEnd, TablesReachTheFolderTheProfileNamesBeforeAutoCadStarts) {
       << "the tables, and nothing else, at AutoCAD's start";
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(copied[i], bytes[i]) << "byte for byte";
+}
+
+// Release A's tables reach the user's profile; the installation is then
+// upgraded to release B, whose list names both releases' tables. At the next
+// start AutoCAD finds B's table where the user had A's, and the table the
+// user changed is still theirs.
+TEST(EndToEnd, AnUpgradeBringsTheCopiesNobodyChangedUpToDate) {
+  Scenario s;
+  const std::wstring profile = s.PlotStyles();
+  const std::wstring source = s.Install() + L"\\Plot Styles\\";
+  const std::string mono_a = "release A's Hv_mono.ctb", mono_b = "release B's Hv_mono.ctb, longer";
+  const std::string color_a = "release A's Hv_color.ctb", color_b = "release B's Hv_color.ctb!";
+  WriteText(source + L"Hv_mono.ctb", mono_a);
+  WriteText(source + L"Hv_color.ctb", color_a);
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start(L"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  ASSERT_EQ(ReadText(profile + L"\\Hv_mono.ctb"), mono_a);
+  WriteText(profile + L"\\Hv_color.ctb", "the user's own colours");
+
+  // The upgrade: B's tables, and the list of every release's.
+  WriteText(source + L"Hv_mono.ctb", mono_b);
+  WriteText(source + L"Hv_color.ctb", color_b);
+  WriteText(source + L"released.sha256",
+            Sha256Line(mono_a, "Hv_mono.ctb") + Sha256Line(color_a, "Hv_color.ctb") +
+                Sha256Line(mono_b, "Hv_mono.ctb") + Sha256Line(color_b, "Hv_color.ctb"));
+  s.Start(L"", 0.3, L"", profile);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->had_size.at(L"Hv_mono.ctb"), mono_b.size()) << "B's table at AutoCAD's start";
+  EXPECT_EQ(ReadText(profile + L"\\Hv_mono.ctb"), mono_b);
+  EXPECT_EQ(ReadText(profile + L"\\Hv_color.ctb"), "the user's own colours");
+  EXPECT_EQ(record->had.size(), 4u) << "no temporary copy beside the tables";
 }
 
 TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {

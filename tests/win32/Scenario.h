@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ void RegDelete(HKEY root, const std::wstring& key, REGSAM view = 0);
 struct Record {
   std::wstring cmdline, cwd;
   std::vector<std::wstring> args;
-  std::vector<std::wstring> had;  // files in the plot-style folder it was asked to look at
+  std::vector<std::wstring> had;           // files in the plot-style folder it was asked to look at
+  std::map<std::wstring, DWORD> had_size;  // and their sizes
 };
 
 class Scenario {
