@@ -74,6 +74,30 @@ void SetString(const std::wstring& key, const wchar_t* name, const std::wstring&
   RegCloseKey(handle);
 }
 
+// Another program busy in the application data: a name made or removed
+// about every 10 ms, in the folder itself and in its Autodesk folder by
+// turns, until told to stop.
+struct Churn {
+  std::wstring app_data, autodesk;
+  volatile LONG stop = 0;
+  volatile LONG changes = 0;
+};
+
+DWORD WINAPI ChurnNames(void* parameter) {
+  Churn& churn = *static_cast<Churn*>(parameter);
+  for (int i = 0; !churn.stop; ++i) {
+    const std::wstring folder = (i / 2) % 2 ? churn.autodesk : churn.app_data;
+    const std::wstring name = folder + L"\\halvane-bench-churn-" + std::to_wstring(i / 4 % 8);
+    if (i % 2 == 0)
+      CreateDirectoryW(name.c_str(), nullptr);
+    else
+      RemoveDirectoryW(name.c_str());
+    InterlockedIncrement(&churn.changes);
+    Sleep(10);
+  }
+  return 0;
+}
+
 std::map<std::string, LONGLONG> ReadMarks(const std::wstring& path) {
   std::map<std::string, LONGLONG> marks;
   std::istringstream in(ReadAll(path));
@@ -340,6 +364,36 @@ int wmain(int argc, wchar_t** argv) {
   const auto session_marks = ReadMarks(marks);
   ReadCounter(ended_file);
 
+  // A new user's first AutoCAD session: no plot-style folder yet, so the
+  // waiting launcher watches for the one AutoCAD would make, which this
+  // stand-in never makes. Ten seconds quiet, then ten seconds while another
+  // program makes and removes a name about every 10 ms, in the application
+  // data and in its Autodesk folder by turns. The CPU time is the
+  // launcher's own, read from inside at the wait's start and end.
+  const std::wstring set_aside = autodesk + L"\\AutoCAD 2023 (set aside)";
+  MoveFileW((autodesk + L"\\AutoCAD 2023").c_str(), set_aside.c_str());
+  SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", L"10");
+  struct Watching {
+    double cpu_ms = 0, seconds = 0;
+    long long wakeups = 0;
+  };
+  const auto watching_session = [&] {
+    Run run = Start(launcher, folder, 0);
+    CloseHandle(run.process);
+    auto m = ReadMarks(marks);
+    ReadCounter(ended_file);
+    return Watching{(m["waited cpu"] - m["wait cpu"]) / 10000.0, Ms(m["waited"] - m["wait"]) / 1000,
+                    m["wakeups"]};
+  };
+  const Watching quiet = watching_session();
+  Churn churn{std::wstring(app_data), autodesk};
+  HANDLE churning = CreateThread(nullptr, 0, &ChurnNames, &churn, 0, nullptr);
+  const Watching busy = watching_session();
+  churn.stop = 1;
+  WaitForSingleObject(churning, INFINITE);
+  CloseHandle(churning);
+  MoveFileW(set_aside.c_str(), (autodesk + L"\\AutoCAD 2023").c_str());
+
   std::ostringstream out;
   char line[256];
   out << "| figure | median | min | max |\n| --- | ---: | ---: | ---: |\n";
@@ -377,6 +431,18 @@ int wmain(int argc, wchar_t** argv) {
                 "\nOne 5-second session: launcher CPU time (user + kernel) %.1f ms; "
                 "wake-ups while waiting %lld.\n",
                 cpu, session_marks.count("wakeups") ? session_marks.at("wakeups") : -1LL);
+  out << line;
+  for (const auto& [label, w] : {std::pair<const char*, const Watching&>{"quiet", quiet},
+                                 {"while another program makes and removes names", busy}}) {
+    std::snprintf(line, sizeof(line),
+                  "Waiting while it watches for the plot-style folder, %s: launcher CPU time "
+                  "%.1f ms over %.1f s (%.2f ms a second), %lld wake-ups.\n",
+                  label, w.cpu_ms, w.seconds, w.seconds > 0 ? w.cpu_ms / w.seconds : 0.0,
+                  w.wakeups);
+    out << line;
+  }
+  std::snprintf(line, sizeof(line), "The other program made and removed %ld names.\n",
+                static_cast<long>(churn.changes));
   out << line;
   if (session.memory_known) {
     std::snprintf(line, sizeof(line), "Peak working set %.1f MiB; private bytes %s.\n",

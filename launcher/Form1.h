@@ -93,8 +93,11 @@ class TForm1 {
   // has made (each holds its acad.ctb), in the order they are preferred.
   std::vector<std::u16string> PlotStyleFolders();
   // Copies the tables that are missing into every such folder, and into
-  // every folder that AutoCAD's profiles name (ProfilePlotStyleFolders).
-  void InstallPlotStyles();
+  // every folder that AutoCAD's profiles name (ProfilePlotStyleFolders);
+  // gives the folders served (none without the add-on's Hv_mono.ctb).
+  std::vector<std::u16string> InstallPlotStyles();
+  // The same, and whether every folder served now holds every table.
+  bool InstallPlotStylesEverywhere();
 
   Platform p_;
   LauncherView& view_;
@@ -116,6 +119,9 @@ class TForm1 {
   // record found at start-up names another folder as "LibPath".
   bool installation_holds_template_ = false;
   bool recorded_folder_differs_ = false;
+  // The add-on has tables to give, and the last look found no plot-style
+  // folder of AutoCAD's: the launch watches for the one AutoCAD makes.
+  bool tables_await_autocad_ = false;
 };
 
 }  // namespace halvane

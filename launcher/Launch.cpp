@@ -5,6 +5,7 @@
 
 #include "launcher/Form1.h"
 #include "launcher/ParameterText.h"
+#include "launcher/PlotStyleWatch.h"
 
 namespace halvane {
 
@@ -49,7 +50,20 @@ void TForm1::Button1Click() {
   p_.app.ShowApplicationWindow(WindowState::kHidden);
   p_.app.ProcessMessages();
 
-  const WaitResult waited = p_.app.WaitForProcess(PInfo.process.get());
+  // AutoCAD's first start makes the user's plot-style folder after the
+  // launcher looked: while AutoCAD runs, the launcher watches for it and
+  // installs the tables as soon as it is there.
+  std::optional<PlotStyleWatch> watch;
+  if (PInfo.process && tables_await_autocad_) {
+    const std::u16string app_data = p_.files.SpecialFolderPath(kCsidlAppData);
+    if (!app_data.empty()) {
+      watch.emplace(p_.files, app_data, [this] { return InstallPlotStylesEverywhere(); });
+      watch->Start();
+    }
+  }
+  const WaitResult waited =
+      p_.app.WaitForProcess(PInfo.process.get(), watch && watch->Watching() ? &*watch : nullptr);
+  watch.reset();
   phase_ = LaunchPhase::kEnded;
   if (waited == WaitResult::kSessionEnding) {
     // The session ends, or an installation closes the launcher to replace

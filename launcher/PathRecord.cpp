@@ -61,7 +61,7 @@ std::vector<std::u16string> TForm1::PlotStyleFolders() {
   return candidates;
 }
 
-void TForm1::InstallPlotStyles() {
+std::vector<std::u16string> TForm1::InstallPlotStyles() {
   std::vector<std::u16string> served = PlotStyleFolders();
   // A folder taken earlier in this run is kept while it still holds
   // acad.ctb; otherwise the first folder found is taken.
@@ -71,8 +71,11 @@ void TForm1::InstallPlotStyles() {
   } else if (!served.empty()) {
     ACADFolder2 = served.front();
   }
-  if (!p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb"))
-    return;
+  const bool have_tables = p_.files.FileExists(HALVdir2 + u"\\Plot Styles\\Hv_mono.ctb");
+  // No plot-style folder yet: AutoCAD has not made one for this user.
+  tables_await_autocad_ = have_tables && served.empty();
+  if (!have_tables)
+    return {};
   // First the folders AutoCAD's profiles name, which are where AutoCAD
   // looks, then the folders found by name; each once.
   std::vector<std::u16string> targets = ProfilePlotStyleFolders(p_.registry, p_.files);
@@ -89,6 +92,16 @@ void TForm1::InstallPlotStyles() {
     for (const std::u16string_view table : kTables)
       tables.Install(folder, table);
   }
+  return targets;
+}
+
+bool TForm1::InstallPlotStylesEverywhere() {
+  const std::vector<std::u16string> targets = InstallPlotStyles();
+  return !targets.empty() && std::all_of(targets.begin(), targets.end(), [&](const auto& folder) {
+    return std::all_of(std::begin(kTables), std::end(kTables), [&](std::u16string_view table) {
+      return p_.files.FileExists(folder + u"\\" + std::u16string(table));
+    });
+  });
 }
 
 }  // namespace halvane

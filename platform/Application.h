@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Shell.h"
 
@@ -20,6 +21,17 @@ std::u16string Decimal(std::uint32_t value);
 // ends with that code.
 std::u16string WindowCreationFailedText(std::uint32_t error);
 
+// What a wait for a process also waits on: when one of these is signalled,
+// the wait tells the observer and goes on waiting. The list is asked for
+// again after each signal.
+class WaitObserver {
+ public:
+  virtual ~WaitObserver() = default;
+  virtual std::vector<std::uintptr_t> Waitables() const = 0;
+  // The one at `index` of the list last given was signalled.
+  virtual void Signalled(std::size_t index) = 0;
+};
+
 class Application {
  public:
   virtual ~Application() = default;
@@ -32,8 +44,9 @@ class Application {
   // so only the event loop ends the program.
   virtual void ProcessMessages() = 0;
   // Waits without a time-out for the process to end, handling window
-  // messages as the event loop does; kFailed at once for no process.
-  virtual WaitResult WaitForProcess(const Process* process) = 0;
+  // messages as the event loop does, and telling `observer` of what else
+  // it waits on; kFailed at once for no process.
+  virtual WaitResult WaitForProcess(const Process* process, WaitObserver* observer) = 0;
   // Asks the event loop to stop (posts the quit message).
   virtual void Terminate() = 0;
   virtual IconHandle Icon() = 0;

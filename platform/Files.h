@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,23 @@ struct FileStamp {
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
 
+// A watch on one folder (not its subtree) for names made, removed or renamed
+// in it. Destroying it ends the watch.
+class FolderWatch {
+ public:
+  virtual ~FolderWatch() = default;
+  // What the system waits on: signalled when such a change has happened.
+  virtual std::uintptr_t Waitable() const = 0;
+  // After a signal, waits for the next change; false when it cannot.
+  virtual bool Rearm() = 0;
+};
+
+// A watch, or the Windows error code that kept it from being set.
+struct FolderWatchResult {
+  std::unique_ptr<FolderWatch> watch;
+  std::uint32_t error = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -54,6 +72,7 @@ class FileSystem {
   virtual std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) = 0;
   // The SHA-256 digest of a file's bytes, or nothing when it cannot be read.
   virtual std::optional<Sha256Digest> Sha256(std::u16string_view name) = 0;
+  virtual FolderWatchResult WatchFolder(std::u16string_view folder) = 0;
   // The process's current directory, whole, however long.
   virtual std::u16string CurrentDirectory() = 0;
   // The shell folder's full path, or empty when it cannot be resolved.

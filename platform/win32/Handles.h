@@ -64,6 +64,10 @@ struct FindHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE find) { FindClose(find); }
 };
+struct ChangeNotificationTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE notification) { FindCloseChangeNotification(notification); }
+};
 struct WindowTraits {
   static HWND Invalid() { return nullptr; }
   static void Close(HWND window) {
@@ -94,6 +98,7 @@ using UniqueHandle = UniqueOwner<HANDLE, HandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
 // A folder listing (FindFirstFileExW to FindClose).
 using UniqueFind = UniqueOwner<HANDLE, FindHandleTraits>;
+using UniqueChangeNotification = UniqueOwner<HANDLE, ChangeNotificationTraits>;
 using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
 using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits>;
 using UniquePidl = UniqueOwner<LPITEMIDLIST, PidlTraits>;

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Application.h"
 
+#include <vector>
+
 #include "platform/win32/BenchMarks.h"
 #include "platform/win32/ShowCommand.h"
 #include "platform/win32/WideText.h"
@@ -129,22 +131,40 @@ void Win32Application::ProcessMessages() {
   }
 }
 
-WaitResult Win32Application::WaitForProcess(const Process* process) {
+WaitResult Win32Application::WaitForProcess(const Process* process, WaitObserver* observer) {
   const HANDLE handle = process ? ProcessHandleOf(*process) : nullptr;
   if (!handle)
     return WaitResult::kFailed;
   // A thread with windows must keep handling messages: broadcasts would
   // stall other programs, and the icon's click must work while AutoCAD runs.
   bench::Record("wait");
+  bench::RecordCpu("wait cpu");
+  std::vector<HANDLE> handles;
   for (;;) {
-    const DWORD result =
-        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // The process first, then what the observer waits on, as many as one
+    // wait takes beside the message queue.
+    handles.assign(1, handle);
+    if (observer) {
+      for (const std::uintptr_t waitable : observer->Waitables()) {
+        if (handles.size() == MAXIMUM_WAIT_OBJECTS - 1)
+          break;
+        handles.push_back(reinterpret_cast<HANDLE>(waitable));
+      }
+    }
+    const DWORD count = static_cast<DWORD>(handles.size());
+    const DWORD result = MsgWaitForMultipleObjectsEx(count, handles.data(), INFINITE, QS_ALLINPUT,
+                                                     MWMO_INPUTAVAILABLE);
     bench::CountWakeup();
     if (result == WAIT_OBJECT_0) {
       bench::Record("waited");
+      bench::RecordCpu("waited cpu");
       return WaitResult::kProcessEnded;
     }
-    if (result != WAIT_OBJECT_0 + 1)
+    if (result > WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + count) {
+      observer->Signalled(result - WAIT_OBJECT_0 - 1);
+      continue;
+    }
+    if (result != WAIT_OBJECT_0 + count)
       return WaitResult::kFailed;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

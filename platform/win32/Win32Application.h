@@ -22,7 +22,7 @@ class Win32Application : public Application {
 
   void ShowApplicationWindow(WindowState state) override;
   void ProcessMessages() override;
-  WaitResult WaitForProcess(const Process* process) override;
+  WaitResult WaitForProcess(const Process* process, WaitObserver* observer) override;
   void Terminate() override;
   IconHandle Icon() override;
   void ShowMessage(std::u16string_view text) override;

@@ -127,6 +127,34 @@ std::optional<Sha256Digest> Win32FileSystem::Sha256(std::u16string_view name) {
   return Sha256OfFile(name);
 }
 
+namespace {
+
+class Win32FolderWatch : public FolderWatch {
+ public:
+  explicit Win32FolderWatch(UniqueChangeNotification notification)
+      : notification_(std::move(notification)) {}
+  std::uintptr_t Waitable() const override {
+    return reinterpret_cast<std::uintptr_t>(notification_.Get());
+  }
+  bool Rearm() override { return FindNextChangeNotification(notification_.Get()) != FALSE; }
+
+ private:
+  UniqueChangeNotification notification_;
+};
+
+}  // namespace
+
+FolderWatchResult Win32FileSystem::WatchFolder(std::u16string_view folder) {
+  if (folder.empty())
+    return {nullptr, ERROR_PATH_NOT_FOUND};
+  // Names made, removed or renamed in the folder itself; not below it.
+  UniqueChangeNotification notification(FindFirstChangeNotificationW(
+      Wide(folder).c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME));
+  if (!notification)
+    return {nullptr, ErrorOr(GetLastError(), ERROR_GEN_FAILURE)};
+  return {std::make_unique<Win32FolderWatch>(std::move(notification)), 0};
+}
+
 std::u16string Win32FileSystem::CurrentDirectory() {
   // The folder may change length between the calls; ask until it fits.
   std::vector<wchar_t> buffer(MAX_PATH + 1);

@@ -20,6 +20,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<FileStamp> Stamp(std::u16string_view name) override;
   std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) override;
   std::optional<Sha256Digest> Sha256(std::u16string_view name) override;
+  FolderWatchResult WatchFolder(std::u16string_view folder) override;
   std::u16string CurrentDirectory() override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override;

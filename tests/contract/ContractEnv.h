@@ -60,6 +60,8 @@ class FilesContractEnv {
   // Sets an environment variable of the process (of the fake: its own
   // environment) until the environment goes; an empty value removes it.
   virtual void SetEnvironment(std::u16string_view name, std::u16string_view value) = 0;
+  // Whether the watch is signalled, or becomes so within `wait_ms`.
+  virtual bool Signalled(const FolderWatch& watch, int wait_ms) = 0;
 };
 
 std::unique_ptr<RegistryContractEnv> MakeRegistryContractEnv();

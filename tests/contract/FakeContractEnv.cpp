@@ -62,6 +62,9 @@ class FakeFilesEnv : public FilesContractEnv {
   std::optional<std::string> Read(std::u16string_view path) override {
     return files_.Contents(path);
   }
+  bool Signalled(const FolderWatch& watch, int) override {
+    return files_.Signalled(watch.Waitable());
+  }
   void SetEnvironment(std::u16string_view name, std::u16string_view value) override {
     std::u16string key(name);
     for (char16_t& c : key) {

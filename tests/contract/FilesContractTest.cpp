@@ -178,6 +178,33 @@ TEST_F(FilesContract, ReadSmallFileGivesTheBytesUpToTheLimit) {
   EXPECT_FALSE(env->Files().ReadSmallFile(At(u"missing"), 1024));
 }
 
+// A watch on the folder itself, not its subtree: names made, removed or
+// renamed in it signal it; changes below it do not. Re-armed, it waits for
+// the next change.
+TEST_F(FilesContract, WatchFolderIsSignalledByNamesMadeInTheFolderItself) {
+  env->MakeFolder(At(u"AppData"));
+  env->MakeFolder(At(u"AppData\\Deeper"));
+  const FolderWatchResult missing = env->Files().WatchFolder(At(u"missing"));
+  EXPECT_FALSE(missing.watch);
+  EXPECT_NE(missing.error, 0u);
+
+  FolderWatchResult result = env->Files().WatchFolder(At(u"AppData"));
+  ASSERT_TRUE(result.watch) << result.error;
+  FolderWatch& watch = *result.watch;
+  EXPECT_FALSE(env->Signalled(watch, 300)) << "nothing changed";
+  env->MakeFile(At(u"AppData\\Deeper\\cache.txt"), "x");
+  EXPECT_FALSE(env->Signalled(watch, 300)) << "a change below the folder";
+  env->MakeFolder(At(u"AppData\\Autodesk"));
+  EXPECT_TRUE(env->Signalled(watch, 3000)) << "a folder made in it";
+  ASSERT_TRUE(watch.Rearm());
+  EXPECT_FALSE(env->Signalled(watch, 300)) << "re-armed";
+  env->MakeFile(At(u"AppData\\acad.ctb"), "x");
+  EXPECT_TRUE(env->Signalled(watch, 3000)) << "a file made in it";
+  ASSERT_TRUE(watch.Rearm());
+  EXPECT_EQ(env->Files().Delete(At(u"AppData\\acad.ctb")), 0u);
+  EXPECT_TRUE(env->Signalled(watch, 3000)) << "a file removed from it";
+}
+
 TEST_F(FilesContract, FileHeldOpenWithoutSharingStillExists) {
   env->MakeFile(At(u"acad.exe"), "running");
   env->HoldOpen(At(u"acad.exe"));

@@ -85,6 +85,8 @@ bool FakeFileSystem::Copy(std::u16string_view source,
   if (existing != entries_.end() && (fail_if_exists || existing->second.kind != Kind::kFile)) {
     return false;
   }
+  if (existing == entries_.end())
+    Changed(to);
   if (fail_copy_midway && fail_copy_midway(target)) {
     entries_[to] = Entry{
         Kind::kFile, from->contents.substr(0, from->contents.size() / 2), {}, false, clock_++};
@@ -122,6 +124,8 @@ std::uint32_t FakeFileSystem::Move(std::u16string_view from, std::u16string_view
   Entry moved = it->second;
   entries_.erase(it);
   names_.erase(source);
+  Changed(source);
+  Changed(target);
   entries_[target] = std::move(moved);
   names_.erase(target);
   Name(target, Normal(to));
@@ -137,6 +141,7 @@ std::uint32_t FakeFileSystem::Delete(std::u16string_view name) {
   if (it->second.kind == Kind::kFolder || it->second.locked)
     return 5;  // ERROR_ACCESS_DENIED
   names_.erase(it->first);
+  Changed(it->first);
   entries_.erase(it);
   return 0;
 }
@@ -220,6 +225,47 @@ std::optional<std::u16string> FakeFileSystem::ExpandEnvironment(std::u16string_v
   return out;
 }
 
+class FakeFileSystem::Watch : public FolderWatch {
+ public:
+  Watch(FakeFileSystem& owner, std::uintptr_t id) : owner_(owner), id_(id) {}
+  ~Watch() override { owner_.watches_.erase(id_); }
+  std::uintptr_t Waitable() const override { return id_; }
+  bool Rearm() override {
+    ++owner_.rearms;
+    owner_.watches_.at(id_).signalled = false;
+    return true;
+  }
+
+ private:
+  FakeFileSystem& owner_;
+  std::uintptr_t id_;
+};
+
+FolderWatchResult FakeFileSystem::WatchFolder(std::u16string_view folder) {
+  if (fail_watch && fail_watch(folder))
+    return {nullptr, 5};  // ERROR_ACCESS_DENIED
+  const Entry* entry = folder.empty() ? nullptr : Resolve(folder);
+  if (!entry || entry->kind != Kind::kFolder)
+    return {nullptr, 2};  // ERROR_FILE_NOT_FOUND, as Windows gives it
+  ++watches_set;
+  const std::uintptr_t id = next_watch_++;
+  watches_[id] = WatchState{Key(folder), false};
+  return {std::make_unique<Watch>(*this, id), 0};
+}
+
+bool FakeFileSystem::Signalled(std::uintptr_t waitable) const {
+  auto it = watches_.find(waitable);
+  return it != watches_.end() && it->second.signalled;
+}
+
+void FakeFileSystem::Changed(const std::u16string& key) {
+  const std::u16string folder = key.substr(0, key.find_last_of(u'\\'));
+  for (auto& [id, watch] : watches_) {
+    if (watch.folder == folder || (folder.size() == 2 && watch.folder == folder + u"\\"))
+      watch.signalled = true;
+  }
+}
+
 std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
   auto it = special_folders.find(csidl);
   return it == special_folders.end() ? std::u16string() : it->second;
@@ -234,9 +280,12 @@ void FakeFileSystem::AddFolder(std::u16string_view path) {
        pos = key.find(u'\\', pos + 1)) {
     const std::size_t length = pos == 2 ? 3 : pos;
     const std::u16string above = key.substr(0, length);
-    entries_.try_emplace(above, Entry{Kind::kFolder, {}, {}, false});
+    if (entries_.try_emplace(above, Entry{Kind::kFolder, {}, {}, false}).second)
+      Changed(above);
     Name(above, std::u16string_view(normal).substr(0, length));
   }
+  if (!entries_.contains(key))
+    Changed(key);
   entries_[key] = Entry{Kind::kFolder, {}, {}, false};
   Name(key, normal);
 }
@@ -244,6 +293,8 @@ void FakeFileSystem::AddFolder(std::u16string_view path) {
 void FakeFileSystem::AddFile(std::u16string_view path, std::string contents) {
   const std::u16string key = Key(path);
   AddFolder(Normal(path).substr(0, key.find_last_of(u'\\')));
+  if (!entries_.contains(key))
+    Changed(key);
   entries_[key] = Entry{Kind::kFile, std::move(contents), {}, false, clock_++};
   Name(key, Normal(path));
 }
@@ -257,6 +308,8 @@ void FakeFileSystem::AddLink(std::u16string_view path, std::u16string_view targe
 
 void FakeFileSystem::Remove(std::u16string_view path) {
   const std::u16string key = Key(path);
+  if (entries_.contains(key))
+    Changed(key);
   std::erase_if(entries_, [&](const auto& entry) {
     return entry.first == key || entry.first.starts_with(key + u"\\");
   });

@@ -25,6 +25,17 @@ class FakeFileSystem : public FileSystem {
   std::optional<FileStamp> Stamp(std::u16string_view name) override;
   std::optional<std::string> ReadSmallFile(std::u16string_view name, std::size_t limit) override;
   std::optional<Sha256Digest> Sha256(std::u16string_view name) override;
+  FolderWatchResult WatchFolder(std::u16string_view folder) override;
+  // The watches in force: for each, its folder and whether a change has
+  // signalled it since it was set or last re-armed. A change is a name made,
+  // removed or renamed directly in the folder.
+  struct WatchState {
+    std::u16string folder;  // as Key() gives it
+    bool signalled = false;
+  };
+  const std::map<std::uintptr_t, WatchState>& Watches() const { return watches_; }
+  // Whether the watch with this waitable has been signalled.
+  bool Signalled(std::uintptr_t waitable) const;
   std::u16string CurrentDirectory() override { return current_directory; }
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }
@@ -53,6 +64,9 @@ class FakeFileSystem : public FileSystem {
   // the target's name and the copy fails.
   std::function<bool(std::u16string_view target)> fail_copy_midway;
   std::function<bool(std::u16string_view to)> fail_move;
+  std::function<bool(std::u16string_view folder)> fail_watch;
+  int watches_set = 0;
+  int rearms = 0;
   bool fail_expand = false;  // ExpandEnvironment gives nothing
   int copies = 0;
   int reads = 0;  // files read whole or hashed
@@ -77,7 +91,13 @@ class FakeFileSystem : public FileSystem {
   void Name(const std::u16string& key, std::u16string_view normal);
   const Entry* Resolve(std::u16string_view path) const;
 
+  class Watch;
+  // A change of the name `key`: signals the watches on its folder.
+  void Changed(const std::u16string& key);
+
   EventLog* log_;
+  std::map<std::uintptr_t, WatchState> watches_;
+  std::uintptr_t next_watch_ = 0x100;
   std::uint64_t clock_ = 1;  // the last-write time of the next file written
   std::map<std::u16string, Entry> entries_;
   std::map<std::u16string, std::u16string> names_;  // each entry's name as given

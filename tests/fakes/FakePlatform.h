@@ -19,6 +19,20 @@
 
 namespace halvane::test {
 
+// Tells `observer` of each of its watches that a change in the fake file
+// system has signalled, as the wait does, until none is left.
+inline void DeliverChanges(const FakeFileSystem& files, WaitObserver& observer) {
+  for (int delivered = 0; delivered < 1000; ++delivered) {
+    const std::vector<std::uintptr_t> waitables = observer.Waitables();
+    std::size_t index = 0;
+    while (index < waitables.size() && !files.Signalled(waitables[index]))
+      ++index;
+    if (index == waitables.size())
+      return;
+    observer.Signalled(index);
+  }
+}
+
 class FakeShell : public Shell {
  public:
   explicit FakeShell(EventLog& log) : log_(log) {}
@@ -96,11 +110,13 @@ class FakeApplication : public Application {
                                                 : "app shown");
   }
   void ProcessMessages() override { log_.Add("process messages"); }
-  WaitResult WaitForProcess(const Process* process) override {
+  WaitResult WaitForProcess(const Process* process, WaitObserver* observer) override {
     log_.Add("wait");
     waited_on.push_back(process);
+    observed = observer;
     if (during_wait)
       during_wait();
+    observed = nullptr;
     if (!process)
       return WaitResult::kFailed;
     return wait_result;
@@ -115,6 +131,8 @@ class FakeApplication : public Application {
   WaitResult wait_result = WaitResult::kProcessEnded;
   std::function<void()> during_wait;
   std::vector<const Process*> waited_on;
+  // What the wait in progress also waits on (for `during_wait`).
+  WaitObserver* observed = nullptr;
 
  private:
   EventLog& log_;

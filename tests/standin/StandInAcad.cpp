@@ -5,7 +5,8 @@
 // or after HALVANE_STANDIN_SECONDS seconds when that is set. With
 // HALVANE_STANDIN_PROFILE naming a plot-style folder, it also records the
 // files it finds there at its start ("had=" lines) and then makes the folder
-// with AutoCAD's own acad.ctb, as AutoCAD does on a user's first start.
+// with AutoCAD's own acad.ctb, as AutoCAD does on a user's first start; at
+// its end it adds the files the folder holds then ("endhad=" lines).
 #include <windows.h>
 
 #include <shellapi.h>
@@ -125,6 +126,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+  if (!profile.empty()) {
+    std::wstring at_end;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((profile + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          at_end += L"endhad=" + std::wstring(found.cFileName) + L"\n";
+      } while (FindNextFileW(find, &found));
+      FindClose(find);
+    }
+    HANDLE more = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (more != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(more, at_end.data(), static_cast<DWORD>(at_end.size() * 2), &written, nullptr);
+      CloseHandle(more);
+    }
   }
   // The moment AutoCAD ends, for the benchmark.
   const std::wstring ended = Env(L"HALVANE_STANDIN_ENDED");

@@ -190,6 +190,58 @@ TEST(EndToEnd, AnUpgradeBringsTheCopiesNobodyChangedUpToDate) {
   EXPECT_EQ(record->had.size(), 4u) << "no temporary copy beside the tables";
 }
 
+// A new user's first AutoCAD session: AutoCAD makes the plot-style folder
+// after the launcher has looked, and the launcher, waiting, installs the
+// tables there while AutoCAD runs. The end is as always: about a second
+// after AutoCAD's.
+TEST(EndToEnd, TablesArriveDuringTheFirstAutoCadSession) {
+  Scenario s;
+  s.RemoveProfiles();
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  const std::wstring profile = Scenario::PlotStyles2023(L"jpn");
+  s.Start(L"", 0, L"", profile);
+  HWND standin = StandInWindow();
+  ASSERT_NE(standin, nullptr);
+  // The stand-in made the folder with acad.ctb at its start.
+  bool arrived = false;
+  for (const DWORD start = GetTickCount(); !arrived && GetTickCount() - start < kTimeout;) {
+    Sleep(100);
+    arrived = true;
+    for (const wchar_t* table : kTables)
+      arrived = arrived && ReadText(profile + L"\\" + table) == "add-on table";
+  }
+  EXPECT_TRUE(arrived) << "the tables, while AutoCAD runs";
+  EXPECT_NE(FindWindowW(L"HalvaneStandInAcad", nullptr), nullptr) << "AutoCAD still runs";
+  PostMessageW(standin, WM_CLOSE, 0, 0);
+  const DWORD closed = GetTickCount();
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const DWORD ended = GetTickCount() - closed;
+  EXPECT_GE(ended, 900u) << "the pause after AutoCAD's end";
+  EXPECT_LT(ended, 3000u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_TRUE(record->had.empty()) << "nothing there at AutoCAD's start";
+  std::vector<std::wstring> at_end = record->had_at_end;
+  std::sort(at_end.begin(), at_end.end());
+  EXPECT_EQ(at_end, (std::vector<std::wstring>{L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ctb",
+                                               L"acad.ctb"}));
+}
+
+TEST(EndToEnd, WithoutTheSourceMonoTableTheFirstSessionGetsNoTable) {
+  Scenario s;
+  s.RemoveProfiles();
+  DeleteFileW((s.Install() + L"\\Plot Styles\\Hv_mono.ctb").c_str());
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  const std::wstring profile = Scenario::PlotStyles2023(L"jpn");
+  s.Start(L"", 2.0, L"", profile);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->had_at_end, std::vector<std::wstring>{L"acad.ctb"});
+}
+
 TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
   Scenario s;
   s.PlaceStandIn(s.DefaultAcad());

@@ -225,6 +225,8 @@ std::optional<Record> Scenario::StandInRecord() const {
       record.args.push_back(line.substr(4));
     if (line.rfind(L"had=", 0) == 0)
       record.had.push_back(line.substr(4));
+    if (line.rfind(L"endhad=", 0) == 0)
+      record.had_at_end.push_back(line.substr(7));
     if (line.rfind(L"hadsize=", 0) == 0) {
       const std::size_t space = line.find(L' ');
       record.had_size[line.substr(space + 1)] = std::stoul(line.substr(8, space - 8));

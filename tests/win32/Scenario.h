@@ -39,6 +39,7 @@ struct Record {
   std::vector<std::wstring> args;
   std::vector<std::wstring> had;           // files in the plot-style folder it was asked to look at
   std::map<std::wstring, DWORD> had_size;  // and their sizes
+  std::vector<std::wstring> had_at_end;    // the files there when it ended
 };
 
 class Scenario {

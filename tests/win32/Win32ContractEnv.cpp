@@ -190,6 +190,10 @@ class Win32FilesEnv : public FilesContractEnv {
       throw std::runtime_error("cannot hold the file open");
     held_.push_back(std::move(file));
   }
+  bool Signalled(const FolderWatch& watch, int wait_ms) override {
+    return WaitForSingleObject(reinterpret_cast<HANDLE>(watch.Waitable()),
+                               static_cast<DWORD>(wait_ms)) == WAIT_OBJECT_0;
+  }
   void SetEnvironment(std::u16string_view name, std::u16string_view value) override {
     variables_.emplace_back(name);
     SetEnvironmentVariableW(Wide(name).c_str(), value.empty() ? nullptr : Wide(value).c_str());

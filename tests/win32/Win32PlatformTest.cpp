@@ -150,7 +150,7 @@ TEST(Win32Shell, FailedStartsGiveTheirErrorWithTheResult) {
       EXPECT_EQ(result.error, c.error);
     }
     EXPECT_EQ(result.info.process, nullptr);
-    EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kFailed);
+    EXPECT_EQ(app.WaitForProcess(result.info.process.get(), nullptr), WaitResult::kFailed);
   }
 }
 
@@ -178,7 +178,7 @@ TEST(Win32Shell, StartedProgramRunsInItsFolderAndIsWaitedFor) {
   ASSERT_NE(result.info.process, nullptr);
   EXPECT_NE(result.info.id, 0u);
   const DWORD started = GetTickCount();
-  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kProcessEnded);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get(), nullptr), WaitResult::kProcessEnded);
   EXPECT_GE(GetTickCount() - started, 200u);
   DWORD code = 1;
   GetExitCodeProcess(ProcessHandleOf(*result.info.process), &code);
@@ -211,7 +211,7 @@ TEST(Win32Application, QuitRequestEndsTheWaitIsPostedAgainAndTheProgramRunsOn) {
       {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
   ASSERT_NE(result.info.process, nullptr);
   PostQuitMessage(7);
-  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kQuit);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get(), nullptr), WaitResult::kQuit);
   EXPECT_TRUE(QuitIsPending());
   const HANDLE process = ProcessHandleOf(*result.info.process);
   EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -236,7 +236,7 @@ TEST(Win32Application, MessagesAreHandledWhileWaiting) {
       {0, u"open", Utf16(test::BesideThisProgram(L"acad.exe")), u"", WindowState::kShown, u""});
   timer_calls = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTimer);
-  EXPECT_EQ(app.WaitForProcess(result.info.process.get()), WaitResult::kProcessEnded);
+  EXPECT_EQ(app.WaitForProcess(result.info.process.get(), nullptr), WaitResult::kProcessEnded);
   KillTimer(nullptr, timer);
   EXPECT_GE(timer_calls, 3);
   SetEnvironmentVariableW(L"HALVANE_STANDIN_SECONDS", nullptr);
@@ -282,7 +282,7 @@ class RecordingApplication : public Application {
  public:
   void ShowApplicationWindow(WindowState) override {}
   void ProcessMessages() override {}
-  WaitResult WaitForProcess(const Process*) override { return WaitResult::kFailed; }
+  WaitResult WaitForProcess(const Process*, WaitObserver*) override { return WaitResult::kFailed; }
   void Terminate() override {}
   IconHandle Icon() override { return 0; }
   void ShowMessage(std::u16string_view) override {}
