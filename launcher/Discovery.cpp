@@ -41,8 +41,9 @@ void TForm1::LookUp(std::u16string_view release_key, std::uint32_t machine_view)
   RegACADVer.clear();
   std::u16string folder;
   {
+    // AutoCAD's keys are only read: a key the user may only read opens.
     TRegistry user(p_.registry);
-    if (user.OpenKey(release_key, false)) {
+    if (user.OpenKeyReadOnly(release_key)) {
       RegACADVer = user.ReadString(u"CurVer");
       user.CloseKey();
     }
@@ -62,6 +63,10 @@ void TForm1::LookUp(std::u16string_view release_key, std::uint32_t machine_view)
       machine.CloseKey();
     }
   }
+  // No folder, no probe: "\acad.exe" alone names a file at the root of the
+  // current drive, which need not be AutoCAD at all.
+  if (folder.empty())
+    return;
   const std::u16string probe = folder + u"\\acad.exe";
   if (p_.files.FileExists(probe)) {
     ACADLocation = probe;

@@ -50,6 +50,8 @@ inline constexpr std::u16string_view kLaunchFailed = u"実行できません (";
 // eight upper-case hex digits, and ")".
 inline constexpr std::u16string_view kOpenDialogFailed = u"ファイルの選択画面を開けません (0x";
 inline constexpr std::u16string_view kLaunchEnded = u"実行終了";
+// The message panel when AutoCAD was not found: one line that fits it.
+inline constexpr std::u16string_view kAcadNotFound = u"AutoCAD 2023 が見つかりません";
 inline constexpr std::u16string_view kIconTip = u"Halvane2023 実行中";
 
 // A copy of the state fields, for whoever needs to look at them.

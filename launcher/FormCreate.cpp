@@ -92,13 +92,16 @@ void TForm1::FormCreate() {
     } else {
       // AutoCAD makes a user's profile, and with it the plot-style folder,
       // on its own first start, which usually comes after the launcher's
-      // first: the tables follow at the next start that finds the folder.
+      // first: the tables follow as soon as the folder is there, at a later
+      // start or while the launch waits for AutoCAD.
       InstallPlotStyles();
     }
   }
 
   if (!ACADLocation.empty())
     view_.PressButton1();
+  else
+    view_.SetPanel1Text(kAcadNotFound);  // why the window waits for the user
 }
 
 std::u16string TForm1::InstallationFolder() {

@@ -22,4 +22,12 @@ std::u16string WindowCreationFailedText(std::uint32_t error) {
   return u"ウィンドウを作成できません (" + Decimal(error) + u")";
 }
 
+std::u16string Application::FromSystemCodePage(std::string_view text) {
+  std::u16string wide;
+  wide.reserve(text.size());
+  for (const char c : text)
+    wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return wide;
+}
+
 }  // namespace halvane

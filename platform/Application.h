@@ -54,7 +54,14 @@ class Application {
   virtual void ShowMessage(std::u16string_view text) = 0;
   // A box captioned with the title, the error icon, OK, and ErrorReportText.
   virtual void ShowError(std::u16string_view message) = 0;
+  // Text in the system's code page (what a runtime error says), as UTF-16.
+  // Here each byte is taken as the character of its value, which is right
+  // for ASCII; Windows' application converts as its code page says.
+  virtual std::u16string FromSystemCodePage(std::string_view text);
 };
+
+// What the error report says of an error that says nothing of itself.
+inline constexpr std::u16string_view kUnexpectedError = u"予期しないエラーが発生しました";
 
 // The error report's text: the message, with a full stop after it when its
 // last character's code is above that of the full stop.

@@ -21,8 +21,10 @@ void Dispatch(Application& app, Handler&& handler) noexcept {
     } catch (const ERegistryException& error) {
       app.ShowError(error.Message());
     } catch (const std::exception& error) {
-      const std::string what = error.what();
-      app.ShowError(std::u16string(what.begin(), what.end()));
+      app.ShowError(app.FromSystemCodePage(error.what()));
+    } catch (...) {
+      // An error that says nothing of itself is still reported.
+      app.ShowError(kUnexpectedError);
     }
   } catch (...) {
     // Showing the report itself failed (out of memory): nothing more to do.

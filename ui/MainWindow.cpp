@@ -281,6 +281,9 @@ void MainWindow::SetPanel1Text(std::u16string_view text) {
   panel_text_ = text;
   if (!window_)
     return;
+  // Drawn by the window from panel_text_; the control's own text is the
+  // same, for screen readers and for whoever reads the window.
+  SetWindowTextW(Child(kIdPanel1), win32::Wide(panel_text_).c_str());
   InvalidateRect(Child(kIdPanel1), nullptr, TRUE);
 }
 

@@ -197,6 +197,18 @@ void Win32Application::ShowError(std::u16string_view message) {
   MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+std::u16string Win32Application::FromSystemCodePage(std::string_view text) {
+  if (text.empty())
+    return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (length <= 0)
+    return Application::FromSystemCodePage(text);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return Utf16(wide);
+}
+
 int Win32Application::Run() {
   // Nothing comes on screen once the session ends.
   if (!session_ending_) {

@@ -27,6 +27,7 @@ class Win32Application : public Application {
   IconHandle Icon() override;
   void ShowMessage(std::u16string_view text) override;
   void ShowError(std::u16string_view message) override;
+  std::u16string FromSystemCodePage(std::string_view text) override;
 
   // Handles one message taken from the queue; false when it was the
   // request to quit.

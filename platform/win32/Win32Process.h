@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/Shell.h"
 #include "platform/win32/Handles.h"
 
@@ -10,7 +12,7 @@ namespace halvane::win32 {
 
 class Win32Process : public Process {
  public:
-  explicit Win32Process(HANDLE handle) : handle_(handle) {}
+  explicit Win32Process(UniqueHandle handle) : handle_(std::move(handle)) {}
   std::uintptr_t Waitable() const override {
     return reinterpret_cast<std::uintptr_t>(handle_.Get());
   }

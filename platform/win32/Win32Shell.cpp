@@ -86,8 +86,10 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
     return result;
   }
   if (sei.hProcess) {
-    result.info.id = GetProcessId(sei.hProcess);
-    result.info.process = std::make_unique<Win32Process>(sei.hProcess);
+    // Owned at once: nothing that follows can lose it.
+    UniqueHandle process(sei.hProcess);
+    result.info.id = GetProcessId(process.Get());
+    result.info.process = std::make_unique<Win32Process>(std::move(process));
   }
   return result;
 }
@@ -101,11 +103,11 @@ void Win32Shell::ReadStartupInfo(StartupInfo& info) {
 }
 
 bool Win32Shell::ShowIcon(const NotifyIconData& icon) {
-  NOTIFYICONDATAW nid = SystemRecordOf(icon);
-  if (!notify_icon_(NIM_ADD, &nid))
-    return false;
-  shown_ = nid;
-  return true;
+  // Wanted until it is removed, even when this first add fails: started
+  // before the taskbar exists (at logon, or while Explorer restarts), the
+  // launcher gets its icon when the taskbar comes.
+  shown_ = SystemRecordOf(icon);
+  return notify_icon_(NIM_ADD, &*shown_) != FALSE;
 }
 
 bool Win32Shell::RemoveIcon(const NotifyIconData& icon) {
@@ -115,7 +117,7 @@ bool Win32Shell::RemoveIcon(const NotifyIconData& icon) {
 }
 
 void Win32Shell::TaskbarCreated() {
-  // The new taskbar has no icons: the one shown is added again.
+  // The new taskbar has no icons: the one wanted is added again.
   if (shown_)
     notify_icon_(NIM_ADD, &*shown_);
 }

@@ -29,7 +29,8 @@ class Win32Shell : public Shell {
 
  private:
   NotifyIconFunction notify_icon_;
-  // The icon while it is shown, as the system was given it.
+  // The icon wanted in the notification area, as the system is given it:
+  // from ShowIcon, whether or not the taskbar took it then, to RemoveIcon.
   std::optional<NOTIFYICONDATAW> shown_;
 };
 

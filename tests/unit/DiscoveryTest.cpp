@@ -1,6 +1,8 @@
 // Finding acad.exe, and the user's pick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/unit/LauncherFixture.h"
 
 namespace halvane::test {
@@ -81,7 +83,10 @@ TEST_F(DiscoveryTest, FolderIsUsedUnchanged) {
   EXPECT_EQ(State().ACADLocation, u"D:\\AC64\\\\acad.exe");
 }
 
-TEST_F(DiscoveryTest, FailedLookupProbesTheBareName) {
+// A lookup that finds no folder probes nothing: "\acad.exe" would be a
+// file at the root of the current drive, the installation's, which on a
+// data drive any user may write to, and it would be started.
+TEST_F(DiscoveryTest, FailedLookupProbesNoFileAtTheDrivesRoot) {
   struct Case {
     const char* label;
     bool user_key, cur_ver, machine_key;
@@ -89,24 +94,41 @@ TEST_F(DiscoveryTest, FailedLookupProbesTheBareName) {
       {"no user key", false, false, false},
       {"empty CurVer", true, false, false},
       {"CurVer names no machine key", true, true, false},
+      {"the machine key has an empty AcadLocation", true, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     FakeRegistry reg;
     if (c.user_key)
-      reg.PutString(RootKey::CurrentUser, kUser, u"CurVer", c.cur_ver ? u"ACAD-X" : u"");
-    for (const bool bare_exists : {false, true}) {
-      FakeFileSystem fs;
-      fs.current_directory = u"E:\\work";
-      if (bare_exists)
-        fs.AddFile(u"E:\\acad.exe");
-      TForm1 f(Platform{reg, fs, shell, app}, view);
-      f.GetACADPath();
-      EXPECT_EQ(f.Snapshot().ACADLocation, bare_exists ? u"\\acad.exe" : u"");
-    }
+      reg.PutString(RootKey::CurrentUser, kUser, u"CurVer", c.cur_ver ? u"ACAD-6101:411" : u"");
+    if (c.machine_key)
+      reg.PutString(RootKey::LocalMachine, kMachine64, u"AcadLocation", u"");
+    FakeFileSystem fs;
+    fs.current_directory = u"E:\\work";
+    fs.AddFile(u"E:\\acad.exe", "another user's program");
+    TForm1 f(Platform{reg, fs, shell, app}, view);
+    f.GetACADPath();
+    EXPECT_EQ(f.Snapshot().ACADLocation, u"");
+    EXPECT_EQ(std::count(fs.probed.begin(), fs.probed.end(), u"\\acad.exe"), 0);
   }
 }
 
+// AutoCAD's keys are only read: a user key the user may only read (a
+// locked-down profile) still gives the user's own "CurVer".
+TEST_F(DiscoveryTest, AutoCadsKeysAreOpenedForReadingOnly) {
+  registry.PutString(RootKey::CurrentUser, kUser, u"CurVer", u"ACAD-6101:409");
+  registry.MakeReadOnly(RootKey::CurrentUser, kUser);
+  registry.PutString(RootKey::LocalMachine, u"SOFTWARE\\Autodesk\\AutoCAD\\R24.2\\ACAD-6101:409",
+                     u"AcadLocation", u"D:\\English");
+  registry.PutString(RootKey::LocalMachine, u"SOFTWARE\\Autodesk\\AutoCAD\\R24.2", u"CurVer",
+                     u"ACAD-6101:411");
+  registry.PutString(RootKey::LocalMachine, kMachine64, u"AcadLocation", u"D:\\Japanese");
+  files.AddFile(u"D:\\English\\acad.exe");
+  files.AddFile(u"D:\\Japanese\\acad.exe");
+  Run(&TForm1::GetACADPath);
+  EXPECT_EQ(State().RegACADVer, u"ACAD-6101:409") << "the user's, not the machine's";
+  EXPECT_EQ(State().ACADLocation, u"D:\\English\\acad.exe");
+}
 TEST_F(DiscoveryTest, EachLookupReadsCurVerAfresh) {
   registry.PutString(RootKey::CurrentUser, kUser, u"CurVer", u"ACAD-6101:411");
   registry.PutString(RootKey::CurrentUser, kUser2, u"CurVer", u"ACAD-OTHER");

@@ -3,6 +3,8 @@
 // leaves no key open and no process handle unclosed.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "tests/unit/LauncherFixture.h"
 
 namespace halvane::test {
@@ -103,6 +105,21 @@ TEST_F(LauncherTest, InstallationAtADriveRootIsRecordedAsTheRoot) {
   FormCreate();
   EXPECT_EQ(Stored(u"LibPath"), u"D:\\");
   EXPECT_EQ(files.Contents(PlotStyles() + u"\\Hv_mono.ctb"), "add-on Hv_mono.ctb");
+}
+
+// The one place where handlers' errors stop reports each, whatever it is,
+// and lets nothing through.
+TEST(EventDispatch, EveryErrorIsReportedAndNoneGoesFurther) {
+  EventLog log;
+  FakeApplication app(log);
+  Dispatch(app, [] { throw ERegistryException(u"'AcadPath' の取得に失敗しました"); });
+  Dispatch(app, [] { throw std::runtime_error("out of luck"); });
+  Dispatch(app, [] { throw 42; });
+  Dispatch(app, [] {});
+  EXPECT_EQ(log.entries,
+            (std::vector<std::string>{
+                "error " + Utf8(ErrorReportText(u"'AcadPath' の取得に失敗しました")),
+                "error out of luck.", "error " + Utf8(ErrorReportText(kUnexpectedError))}));
 }
 
 }  // namespace

@@ -156,7 +156,10 @@ TEST_F(LauncherTest, StoredPathThatIsGoneWithNothingFoundLeavesTheWindowAndTheRe
   StoreStalePath(u"C:\\Old AutoCAD\\acad.exe");
   FormCreate();
   EXPECT_FALSE(log.Has("press Button1"));
-  EXPECT_EQ(log.entries.back(), "splash release") << "no message, nothing else";
+  // No message box: the panel says why the window waits, nothing else.
+  ASSERT_GE(log.entries.size(), 2u);
+  EXPECT_EQ(log.entries[log.entries.size() - 2], "splash release");
+  EXPECT_EQ(log.entries.back(), "panel1 AutoCAD 2023 が見つかりません");
   for (const ViewControl control :
        {ViewControl::kButton1, ViewControl::kButton2, ViewControl::kButton3, ViewControl::kEdit4}) {
     EXPECT_TRUE(view.Enabled(control));
@@ -182,6 +185,7 @@ TEST_F(LauncherTest, NothingFoundLeavesTheWindowToTheUser) {
   EXPECT_TRUE(view.Enabled(ViewControl::kButton3));
   EXPECT_TRUE(view.Enabled(ViewControl::kEdit4));
   EXPECT_EQ(view.edit4, u"");
+  EXPECT_EQ(view.panel1, u"AutoCAD 2023 が見つかりません") << "the window says why it waits";
   EXPECT_FALSE(Stored(u"AcadPath"));
   EXPECT_EQ(State().ACADLocation, u"");
 }

@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, LayoutTextsAndStatesAreAsDesigned) {
   } const controls[] = {
       {kIdImage1, {15, 12, 48, 45}, L"", false},
       {kIdButton1, {106, 10, 432, 47}, L"Halvane 2023 を起動 (&R)", true},
-      {kIdPanel1, {106, 114, 429, 135}, L"", false},
+      {kIdPanel1, {106, 114, 429, 135}, L"AutoCAD 2023 が見つかりません", false},
       {kIdButton2, {8, 227, 96, 252}, L"AutoCAD検索", true},
       {kIdEdit4, {107, 229, 429, 250}, L"", true},
       {kIdButton3, {296, 265, 432, 290}, L"終了 (&X)", false},
@@ -138,6 +138,20 @@ TEST_F(MainWindowTest, LayoutTextsAndStatesAreAsDesigned) {
     EXPECT_EQ(Text(Item(c.id)), c.text);
     EXPECT_EQ((GetWindowLongW(Item(c.id), GWL_STYLE) & WS_TABSTOP) != 0, c.tab_stop);
     EXPECT_TRUE(IsWindowEnabled(Item(c.id)));
+  }
+  // The panel's message is one line that fits its 323 pixels (it cuts longer text).
+  {
+    HWND panel = Item(kIdPanel1);
+    HDC dc = GetDC(panel);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)));
+    const std::wstring text = Text(panel);
+    SIZE size{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size));
+    SelectObject(dc, old);
+    ReleaseDC(panel, dc);
+    EXPECT_GT(size.cx, 0);
+    EXPECT_LE(size.cx, 323);
   }
   // The labels fit their text and keep their right edges.
   EXPECT_EQ(ClientRectOf(window, Item(kIdLabel1)).right, 100);

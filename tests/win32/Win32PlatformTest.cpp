@@ -319,6 +319,14 @@ class ThrowingWindow {
       ++handled;
       throw std::runtime_error("out of luck");
     }
+    if (message == WM_APP + 2) {
+      ++handled;
+      throw 42;  // says nothing of itself
+    }
+    if (message == WM_APP + 3) {
+      ++handled;
+      throw std::runtime_error("\x83\x65\x83\x58\x83\x67");  // Shift-JIS bytes
+    }
     return DefWindowProcW(window, message, wparam, lparam);
   }
 
@@ -336,10 +344,23 @@ TEST(WindowBinding, HandlersErrorIsReportedAndGoesNoFurther) {
   ASSERT_NE(window.Get(), nullptr);
   EXPECT_EQ(SendMessageW(window.Get(), WM_APP, 0, 0), 0);
   EXPECT_EQ(SendMessageW(window.Get(), WM_APP + 1, 0, 0), 0);
-  EXPECT_EQ(window.handled, 2);
+  EXPECT_EQ(SendMessageW(window.Get(), WM_APP + 2, 0, 0), 0);
+  EXPECT_EQ(window.handled, 3);
   EXPECT_EQ(app.errors,
-            (std::vector<std::u16string>{u"'AcadPath' の設定に失敗しました", u"out of luck"}));
+            (std::vector<std::u16string>{u"'AcadPath' の設定に失敗しました", u"out of luck",
+                                         std::u16string(kUnexpectedError)}));
   EXPECT_TRUE(IsWindow(window.Get()));
+}
+
+// A runtime error's text is in the system's code page, and is reported as
+// that code page reads it, not byte by byte.
+TEST(WindowBinding, HandlersErrorTextIsReadInTheSystemsCodePage) {
+  Win32Application reports(GetModuleHandleW(nullptr));
+  const std::u16string expected = GetACP() == 932 ? u"テスト" : GetACP() == 1252 ? u"ƒeƒXƒg" : u"";
+  if (expected.empty())
+    GTEST_SKIP() << "a system code page without a known reading of the bytes: " << GetACP();
+  EXPECT_EQ(reports.FromSystemCodePage("\x83\x65\x83\x58\x83\x67"), expected);
+  EXPECT_EQ(reports.FromSystemCodePage(""), u"");
 }
 
 // A class that cannot be registered says why, with the system's error.
@@ -455,6 +476,29 @@ TEST(Win32Shell, ReCreatedTaskbarGetsTheIconOnlyWhileItIsShown) {
   ASSERT_TRUE(shell.RemoveIcon(LaunchersIcon(window)));
   shell.TaskbarCreated();
   EXPECT_EQ(adds(), 2) << "an icon removed stays away";
+}
+
+// Started before the taskbar exists (at logon, while Explorer restarts),
+// the first add fails: the icon is still wanted, and comes with the taskbar.
+BOOL WINAPI RecordIconCallWithoutTaskbar(DWORD message, PNOTIFYICONDATAW data) {
+  icon_calls.push_back({message, *data});
+  return FALSE;
+}
+
+TEST(Win32Shell, IconWhoseFirstAddFailedComesWithTheTaskbar) {
+  HWND window = reinterpret_cast<HWND>(0x1010);
+  icon_calls.clear();
+  Win32Shell shell(&RecordIconCallWithoutTaskbar);
+  EXPECT_FALSE(shell.ShowIcon(LaunchersIcon(window))) << "no taskbar yet";
+  shell.TaskbarCreated();
+  ASSERT_EQ(icon_calls.size(), 2u);
+  EXPECT_EQ(icon_calls[1].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_STREQ(icon_calls[1].data.szTip, L"Halvane2023 実行中");
+  EXPECT_EQ(icon_calls[1].data.hWnd, window);
+  shell.RemoveIcon(LaunchersIcon(window));
+  const std::size_t calls = icon_calls.size();
+  shell.TaskbarCreated();
+  EXPECT_EQ(icon_calls.size(), calls) << "an icon removed stays away";
 }
 
 }  // namespace
