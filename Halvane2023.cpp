@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (app.CreationError() != 0)
     cannot_start(app.CreationError());
   halvane::win32::Win32Registry registry;
-  halvane::win32::Win32FileSystem files(app.Window());
+  halvane::win32::Win32FileSystem files;
   halvane::win32::Win32Shell shell;
 
   halvane::win32::bench::Record("application");

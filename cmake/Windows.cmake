@@ -92,6 +92,11 @@ add_library(guarded_main STATIC tests/win32/GuardedMain.cpp tests/win32/Disposab
 target_include_directories(guarded_main PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(guarded_main PUBLIC gtest advapi32)
 
+# A child that reports the command line the Windows layer reads.
+add_executable(command-line-child tests/win32/CommandLineChild.cpp)
+target_link_libraries(command-line-child PRIVATE halvane_win32)
+halvane_unicode_entry(command-line-child)
+
 add_executable(win32_tests
   ${CONTRACT_TESTS}
   tests/win32/TestFiles.cpp
@@ -100,7 +105,7 @@ add_executable(win32_tests
 )
 target_link_libraries(win32_tests PRIVATE halvane_win32 gtest_main version)
 target_include_directories(win32_tests PRIVATE ${GENERATED_DIR})
-add_dependencies(win32_tests Halvane2023 acad)
+add_dependencies(win32_tests Halvane2023 acad command-line-child)
 add_test(NAME win32_tests COMMAND win32_tests)
 # Links made by the host, for the file-existence contract (Unix hosts only:
 # there the tests run under Wine and see them through drive Z:).

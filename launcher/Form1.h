@@ -54,11 +54,6 @@ inline constexpr std::u16string_view kLaunchEnded = u"実行終了";
 inline constexpr std::u16string_view kAcadNotFound = u"AutoCAD 2023 が見つかりません";
 inline constexpr std::u16string_view kIconTip = u"Halvane2023 実行中";
 
-// A copy of the state fields, for whoever needs to look at them.
-struct LauncherSnapshot {
-  std::u16string HALVdir0, HALVdir2, ACADLocation, ACADpath, ACADFolder2, RegACADVer;
-};
-
 class TForm1 {
  public:
   TForm1(const Platform& platform, LauncherView& view);
@@ -75,13 +70,14 @@ class TForm1 {
   void GetACADPath2();
   void WriteAcadPath();
 
-  LauncherSnapshot Snapshot() const;
-
   StartupInfo SInfo;
   ProcessInformation PInfo;
   NotifyIconData FIconData;
 
  private:
+  // The tests' look at the state fields; the program has none.
+  friend struct TForm1Inspector;
+
   void Discover();
   void LookUp(std::u16string_view release_key, std::uint32_t machine_view);
   // The working folder when it holds the template, else the program file's

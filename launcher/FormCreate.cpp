@@ -29,10 +29,6 @@ class SplashRelease {
 
 TForm1::TForm1(const Platform& platform, LauncherView& view) : p_(platform), view_(view) {}
 
-LauncherSnapshot TForm1::Snapshot() const {
-  return {HALVdir0, HALVdir2, ACADLocation, ACADpath, ACADFolder2, RegACADVer};
-}
-
 void TForm1::FormCreate() {
   view_.CreateSplash();
   view_.ShowSplash();

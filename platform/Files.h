@@ -75,7 +75,8 @@ class FileSystem {
   virtual FolderWatchResult WatchFolder(std::u16string_view folder) = 0;
   // The process's current directory, whole, however long.
   virtual std::u16string CurrentDirectory() = 0;
-  // The shell folder's full path, or empty when it cannot be resolved.
+  // The shell folder's full path, or empty when it cannot be resolved; only
+  // the roaming application data (kCsidlAppData) is resolved.
   virtual std::u16string SpecialFolderPath(int csidl) = 0;
   // The process's own command line, as GetCommandLineW gives it.
   virtual std::u16string CommandLine() = 0;

@@ -76,12 +76,7 @@ bool TRegistry::OpenWith(std::u16string_view key, std::uint32_t access, bool cre
   // A key that does not open is a quiet false, whatever the status.
   if (opened.status != kRegistrySuccess || !opened.key)
     return false;
-  std::u16string full = base ? current_path_ +
-                                   (current_path_.empty() || path.empty() ? u"" : u"\\") +
-                                   std::u16string(path)
-                             : std::u16string(path);
   current_ = std::move(opened.key);
-  current_path_ = std::move(full);
   return true;
 }
 
@@ -178,7 +173,6 @@ void TRegistry::WriteString(std::u16string_view name, std::u16string_view value)
 
 void TRegistry::CloseKey() {
   current_.reset();
-  current_path_.clear();
 }
 
 }  // namespace halvane

@@ -114,10 +114,7 @@ class TRegistry {
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
-  RootKey GetRootKey() const { return root_; }
   void SetRootKey(RootKey root);
-  bool HasCurrentKey() const { return current_ != nullptr; }
-  const std::u16string& CurrentPath() const { return current_path_; }
 
   bool OpenKey(std::u16string_view key, bool can_create);
   bool OpenKeyReadOnly(std::u16string_view key);
@@ -143,7 +140,6 @@ class TRegistry {
   std::uint32_t access_ = kKeyAllAccess;
   RootKey root_ = RootKey::CurrentUser;
   RegistryKeyPtr current_;
-  std::u16string current_path_;
 };
 
 // Decodes REG_SZ data: UTF-16 up to the first zero or the end of the data; an

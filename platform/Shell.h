@@ -29,10 +29,9 @@ struct StartupInfo {
   std::uint16_t show_window = 0;
 };
 
-// A started program: the process the launch waits on, and its id.
+// A started program: the process the launch waits on.
 struct ProcessInformation {
   std::unique_ptr<Process> process;
-  std::uint32_t id = 0;
 };
 
 // The launcher's icon in the notification area.

@@ -13,15 +13,12 @@ namespace {
 constexpr wchar_t kFontFace[] = L"ＭＳ Ｐゴシック";
 constexpr wchar_t kNotice[] = L"Copyright (C) 2023 Fenwright";
 
-// The font, or nothing with the error in `error`.
-HFONT MakeFont(int pixels, int weight, DWORD& error) {
-  const HFONT font = CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-  const DWORD failed = GetLastError();
-  if (!font)
-    error = win32::ErrorOr(failed, ERROR_INVALID_HANDLE);
-  return font;
+// The font, or nothing. A control without its font shows the system's:
+// the window works all the same, so a failure is passed over.
+HFONT MakeFont(int pixels, int weight) {
+  return CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, kFontFace);
 }
 
 int ControlOf(ViewControl control) {
@@ -42,9 +39,9 @@ int ControlOf(ViewControl control) {
 
 MainWindow::MainWindow(HINSTANCE instance, win32::Win32Application& app, Shell& shell, HRESULT com)
     : instance_(instance), app_(app), shell_(shell), open_dialog_(com) {
-  font_.Reset(MakeFont(12, FW_NORMAL, font_error_));
-  button1_font_.Reset(MakeFont(19, FW_BOLD, font_error_));
-  panel_font_.Reset(MakeFont(13, FW_NORMAL, font_error_));
+  font_.Reset(MakeFont(12, FW_NORMAL));
+  button1_font_.Reset(MakeFont(19, FW_BOLD));
+  panel_font_.Reset(MakeFont(13, FW_NORMAL));
   taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
 
   WNDCLASSEXW wc{};

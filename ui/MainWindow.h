@@ -94,8 +94,6 @@ class MainWindow : public LauncherView {
   HWND last_focus_ = nullptr;  // a control of this window; forgotten with it
   bool placed_ = false;
   DWORD creation_error_ = 0;
-  // A font that could not be made: the controls keep the system's font.
-  DWORD font_error_ = 0;
   UINT taskbar_created_ = 0;
   std::unique_ptr<TSplash> splash_;
   win32::UniqueWindow window_;

@@ -11,30 +11,25 @@ constexpr UINT kReleaseMessage = WM_APP + 1;
 }  // namespace
 
 TSplash::TSplash(HINSTANCE instance, HWND owner, Application& reports) : reports_(reports) {
+  // Without its picture the splash shows its background; without its
+  // window there is no splash. Neither stops the start-up, so neither is
+  // reported.
   picture_.Reset(LoadImageW(instance, L"SPLASH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  const DWORD picture_error = GetLastError();
-  if (!picture_)
-    error_ = win32::ErrorOr(picture_error, ERROR_RESOURCE_DATA_NOT_FOUND);
   WNDCLASSEXW wc{};
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = kClassName;
-  if (const DWORD registered = win32::WindowBinding<TSplash>::Register(wc); registered != 0) {
-    error_ = registered;
+  if (win32::WindowBinding<TSplash>::Register(wc) != 0)
     return;
-  }
 
   // Centred on the rectangle spanning all monitors, never left of or above it.
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int x = std::max(left, left + GetSystemMetrics(SM_CXVIRTUALSCREEN) / 2 - kSplashWidth / 2);
   const int y = std::max(top, top + GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2 - kSplashHeight / 2);
-  const HWND created = CreateWindowExW(0, kClassName, L"Splash", WS_POPUP, x, y, kSplashWidth,
-                                       kSplashHeight, owner, nullptr, instance, this);
-  const DWORD error = GetLastError();
-  if (!created)
-    error_ = win32::ErrorOr(error, ERROR_INVALID_WINDOW_HANDLE);
+  CreateWindowExW(0, kClassName, L"Splash", WS_POPUP, x, y, kSplashWidth, kSplashHeight, owner,
+                  nullptr, instance, this);
 }
 
 TSplash::~TSplash() {

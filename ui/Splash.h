@@ -20,10 +20,8 @@ class TSplash {
   TSplash& operator=(const TSplash&) = delete;
   ~TSplash();
 
-  HWND Handle() const { return window_.Get(); }
-  // 0, or the error that kept the picture or the window from being made:
-  // the start-up goes on without the splash, or without its picture.
-  DWORD Error() const { return error_; }
+  // A picture or a window that cannot be made is passed over: the start-up
+  // goes on without the splash, or without its picture.
   void Show();
   void Repaint();
   // Posts the request to destroy the window and returns at once.
@@ -38,7 +36,6 @@ class TSplash {
   void Paint();
 
   Application& reports_;
-  DWORD error_ = 0;
   win32::UniqueGdiObject picture_;
   win32::UniqueWindow window_;  // last: goes before the picture it shows
 };

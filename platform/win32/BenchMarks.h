@@ -28,6 +28,15 @@ inline void Record(const char* name) {
     g_marks[g_mark_count++] = {name, now.QuadPart};
 }
 
+// The launcher's two pauses, told apart by their length: the splash's
+// (800 ms) and the one after AutoCAD's end.
+inline void RecordPause(DWORD milliseconds, bool over) {
+  if (milliseconds == 800)
+    Record(over ? "splash paused" : "splash pause");
+  else
+    Record(over ? "end paused" : "end pause");
+}
+
 // The process's own CPU time so far (user and kernel, 100-ns units), as a
 // mark: read from inside while it runs, which Wine reports truly.
 inline void RecordCpu(const char* name) {
@@ -65,6 +74,7 @@ inline void Write() {
 inline void CountWakeup() {}
 inline void Record(const char*) {}
 inline void RecordCpu(const char*) {}
+inline void RecordPause(DWORD, bool) {}
 inline void Write() {}
 #endif
 

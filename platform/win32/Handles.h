@@ -79,10 +79,6 @@ struct GdiTraits {
   static HGDIOBJ Invalid() { return nullptr; }
   static void Close(HGDIOBJ object) { DeleteObject(object); }
 };
-struct PidlTraits {
-  static LPITEMIDLIST Invalid() { return nullptr; }
-  static void Close(LPITEMIDLIST pidl) { CoTaskMemFree(pidl); }
-};
 struct CoTaskStringTraits {
   static PWSTR Invalid() { return nullptr; }
   static void Close(PWSTR text) { CoTaskMemFree(text); }
@@ -101,7 +97,6 @@ using UniqueFind = UniqueOwner<HANDLE, FindHandleTraits>;
 using UniqueChangeNotification = UniqueOwner<HANDLE, ChangeNotificationTraits>;
 using UniqueWindow = UniqueOwner<HWND, WindowTraits>;
 using UniqueGdiObject = UniqueOwner<HGDIOBJ, GdiTraits>;
-using UniquePidl = UniqueOwner<LPITEMIDLIST, PidlTraits>;
 using UniqueCoTaskString = UniqueOwner<PWSTR, CoTaskStringTraits>;
 // A memory device context (CreateCompatibleDC).
 using UniqueMemoryDc = UniqueOwner<HDC, MemoryDcTraits>;

@@ -9,9 +9,6 @@ namespace halvane::win32 {
 
 class Win32FileSystem : public FileSystem {
  public:
-  // `owner` is the window of any message the shell shows while resolving folders.
-  explicit Win32FileSystem(HWND owner = nullptr) : owner_(owner) {}
-
   bool FileExists(std::u16string_view name) override;
   bool FolderExists(std::u16string_view name) override;
   bool Copy(std::u16string_view source, std::u16string_view target, bool fail_if_exists) override;
@@ -27,9 +24,6 @@ class Win32FileSystem : public FileSystem {
   std::u16string ProgramFilePath() override;
   FolderListing SubFolders(std::u16string_view folder) override;
   std::optional<std::u16string> ExpandEnvironment(std::u16string_view text) override;
-
- private:
-  HWND owner_;
 };
 
 }  // namespace halvane::win32

@@ -88,7 +88,6 @@ StartResult Win32Shell::Execute(const ShellExecuteRequest& request) {
   if (sei.hProcess) {
     // Owned at once: nothing that follows can lose it.
     UniqueHandle process(sei.hProcess);
-    result.info.id = GetProcessId(process.Get());
     result.info.process = std::make_unique<Win32Process>(std::move(process));
   }
   return result;
@@ -123,9 +122,9 @@ void Win32Shell::TaskbarCreated() {
 }
 
 void Win32Shell::Sleep(std::uint32_t milliseconds) {
-  bench::Record(milliseconds == 800 ? "splash pause" : "end pause");
+  bench::RecordPause(milliseconds, false);
   ::Sleep(milliseconds);
-  bench::Record(milliseconds == 800 ? "splash paused" : "end paused");
+  bench::RecordPause(milliseconds, true);
 }
 
 }  // namespace halvane::win32

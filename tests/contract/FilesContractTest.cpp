@@ -205,10 +205,16 @@ TEST_F(FilesContract, WatchFolderIsSignalledByNamesMadeInTheFolderItself) {
   EXPECT_TRUE(env->Signalled(watch, 3000)) << "a file removed from it";
 }
 
-TEST_F(FilesContract, FileHeldOpenWithoutSharingStillExists) {
+// A file another program holds open without sharing (AutoCAD its table, a
+// running acad.exe) still exists, and cannot be read or hashed meanwhile.
+TEST_F(FilesContract, FileHeldOpenWithoutSharingExistsAndCannotBeRead) {
   env->MakeFile(At(u"acad.exe"), "running");
+  ASSERT_TRUE(env->Files().ReadSmallFile(At(u"acad.exe"), 1024)) << "the control: readable";
   env->HoldOpen(At(u"acad.exe"));
   EXPECT_TRUE(env->Files().FileExists(At(u"acad.exe")));
+  EXPECT_FALSE(env->Files().ReadSmallFile(At(u"acad.exe"), 1024));
+  EXPECT_FALSE(env->Files().Sha256(At(u"acad.exe")));
+  EXPECT_FALSE(env->Files().Copy(At(u"acad.exe"), At(u"copy.exe"), true));
 }
 
 TEST_F(FilesContract, RootedNameWithoutDriveIsOnTheCurrentDrive) {

@@ -38,7 +38,6 @@ class RegistryContract : public ::testing::Test {
 TEST_F(RegistryContract, OpenKeyReadOnlyOfMissingKeyFailsAndCreatesNothing) {
   TRegistry reg(env->Backend());
   EXPECT_FALSE(reg.OpenKeyReadOnly(Rooted(u"missing")));
-  EXPECT_FALSE(reg.HasCurrentKey());
   EXPECT_FALSE(reg.OpenKey(Rooted(u"missing"), false));
   EXPECT_FALSE(env->KeyExists(RootKey::CurrentUser, Physical(u"missing")));
 }
@@ -46,8 +45,9 @@ TEST_F(RegistryContract, OpenKeyReadOnlyOfMissingKeyFailsAndCreatesNothing) {
 TEST_F(RegistryContract, OpenKeyWithCreationMakesEveryMissingKeyAbove) {
   TRegistry reg(env->Backend());
   ASSERT_TRUE(reg.OpenKey(Rooted(u"a\\b\\c"), true));
-  EXPECT_TRUE(reg.HasCurrentKey());
+  reg.WriteString(u"V", u"x");  // raises unless the key is open
   reg.CloseKey();
+  EXPECT_TRUE(env->GetValue(RootKey::CurrentUser, Physical(u"a\\b\\c"), u"V"));
   EXPECT_TRUE(env->KeyExists(RootKey::CurrentUser, Physical(u"a")));
   EXPECT_TRUE(env->KeyExists(RootKey::CurrentUser, Physical(u"a\\b\\c")));
 }
@@ -201,7 +201,8 @@ TEST_F(RegistryContract, WriteWithoutOpenKeyRaisesAndCloseKeyIsIdempotent) {
   ASSERT_TRUE(reg.OpenKey(Rooted(), true));
   reg.CloseKey();
   reg.CloseKey();
-  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_THROW(reg.WriteString(u"LibPath", u"C:\\Halvane"), ERegistryException)
+      << "closed: nothing to write to";
 }
 
 TEST_F(RegistryContract, PathWithoutLeadingBackslashIsBelowTheOpenKey) {
@@ -369,12 +370,13 @@ TEST_F(RegistryContract, TryReadStringGivesStringsAndNothingElseWithoutRaising) 
 }
 
 TEST_F(RegistryContract, ChangingTheRootClosesTheKey) {
+  env->PutValue(RootKey::CurrentUser, Physical(), u"V", kRegSz, Utf16(u"x", true));
   TRegistry reg(env->Backend());
   ASSERT_TRUE(reg.OpenKey(Rooted(), true));
   reg.SetRootKey(RootKey::CurrentUser);
-  EXPECT_TRUE(reg.HasCurrentKey());
+  EXPECT_EQ(reg.ReadString(u"V"), u"x") << "the same root: the key stays open";
   reg.SetRootKey(RootKey::LocalMachine);
-  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_EQ(reg.ReadString(u"V"), u"") << "another root: the key is closed";
 }
 
 TEST_F(RegistryContract, MachineKeyOfTheSixtyFourBitViewNeedsThatView) {

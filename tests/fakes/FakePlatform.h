@@ -59,7 +59,6 @@ class FakeShell : public Shell {
       return result;
     }
     result.info.process = std::make_unique<FakeProcess>(open_processes);
-    result.info.id = 4242;
     return result;
   }
   void ReadStartupInfo(StartupInfo& info) override {

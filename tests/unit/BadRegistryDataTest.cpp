@@ -129,12 +129,12 @@ TEST(BadRegistryData, EveryCaseEndsAsSpecifiedWithNoKeyLeftOpen) {
       case Outcome::kNothingFound:
         EXPECT_FALSE(log.Has(error));
         EXPECT_FALSE(log.Has("press Button1"));
-        EXPECT_TRUE(form.Snapshot().ACADLocation.empty());
+        EXPECT_TRUE(Inspect(form).ACADLocation.empty());
         break;
       case Outcome::kTaken:
         EXPECT_FALSE(log.Has(error));
         EXPECT_TRUE(log.Has("press Button1"));
-        EXPECT_EQ(form.Snapshot().ACADLocation.size(), 3u + 512 * 1024);
+        EXPECT_EQ(Inspect(form).ACADLocation.size(), 3u + 512 * 1024);
         break;
       case Outcome::kLaunched:
         EXPECT_FALSE(log.Has(error));

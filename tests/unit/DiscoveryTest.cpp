@@ -59,7 +59,7 @@ TEST_F(DiscoveryTest, PlacesAreTriedInOrder) {
     }
     TForm1 f(Platform{reg, fs, sh, ap}, v);
     Dispatch(ap, [&] { f.FormCreate(); });
-    EXPECT_EQ(f.Snapshot().ACADLocation, c.expected);
+    EXPECT_EQ(Inspect(f).ACADLocation, c.expected);
     if (c.default1) {
       EXPECT_EQ(reg.KeysOpened(), 1) << "only the launcher's own key may be opened";
     }
@@ -108,7 +108,7 @@ TEST_F(DiscoveryTest, FailedLookupProbesNoFileAtTheDrivesRoot) {
     fs.AddFile(u"E:\\acad.exe", "another user's program");
     TForm1 f(Platform{reg, fs, shell, app}, view);
     f.GetACADPath();
-    EXPECT_EQ(f.Snapshot().ACADLocation, u"");
+    EXPECT_EQ(Inspect(f).ACADLocation, u"");
     EXPECT_EQ(std::count(fs.probed.begin(), fs.probed.end(), u"\\acad.exe"), 0);
   }
 }
@@ -181,7 +181,7 @@ TEST_F(DiscoveryTest, MachineCurVerStandsInForTheUsers) {
       fs.AddFile(acad);
     TForm1 f(Platform{reg, fs, shell, app}, view);
     (f.*c.lookup)();
-    EXPECT_EQ(f.Snapshot().ACADLocation, c.expected);
+    EXPECT_EQ(Inspect(f).ACADLocation, c.expected);
     EXPECT_EQ(reg.OpenKeys(), 0);
   }
 }
@@ -215,8 +215,8 @@ TEST_F(DiscoveryTest, PickTakesTheFolderOfTheChosenFile) {
     v.dialog_results.push_back(c.chosen);
     TForm1 f(Platform{reg, fs, shell, app}, v);
     f.Button2Click();
-    EXPECT_EQ(f.Snapshot().ACADLocation, c.expected);
-    EXPECT_EQ(f.Snapshot().ACADpath, u"");
+    EXPECT_EQ(Inspect(f).ACADLocation, c.expected);
+    EXPECT_EQ(Inspect(f).ACADpath, u"");
     if (c.expected.empty()) {
       EXPECT_EQ(l.entries, (std::vector<std::string>{"dialog"}));
       EXPECT_FALSE(reg.HasKey(RootKey::CurrentUser, kUserKeyPath));
@@ -261,7 +261,7 @@ TEST_F(DiscoveryTest, DialogThatFailsIsReportedWithItsCode) {
         c.said ? std::vector<std::string>{"dialog", c.said, "dialog", c.said}
                : std::vector<std::string>{"dialog", "dialog"};
     EXPECT_EQ(l.entries, expected);
-    EXPECT_EQ(f.Snapshot().ACADLocation, u"");
+    EXPECT_EQ(Inspect(f).ACADLocation, u"");
     EXPECT_FALSE(reg.HasKey(RootKey::CurrentUser, kUserKeyPath));
   }
 }

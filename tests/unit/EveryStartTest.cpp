@@ -106,7 +106,7 @@ TEST_F(EveryStartTest, EveryLanguageProfileOfAutoCad2023ReceivesTheTables) {
     run.files.AddFile(kAcad);
     run.FormCreate();
 
-    EXPECT_EQ(run.form.Snapshot().ACADFolder2, c.older_folder ? PlotStyles() : c.first);
+    EXPECT_EQ(Inspect(run.form).ACADFolder2, c.older_folder ? PlotStyles() : c.first);
     for (const std::u16string& language : c.made)
       EXPECT_TRUE(HasAddOnTables(run.files, PlotStyles2023(language))) << Utf8(language);
     if (c.older_folder) {
@@ -181,8 +181,8 @@ TEST_F(EveryStartTest, InstallationFolderIsTheOneThatHoldsTheTemplate) {
     run.files.AddFile(PlotStyles() + u"\\acad.ctb");
     run.files.AddFile(kDefaultAcad1);
     run.FormCreate();
-    EXPECT_EQ(run.form.Snapshot().HALVdir0, c.expected);
-    EXPECT_EQ(run.form.Snapshot().HALVdir2, c.expected);
+    EXPECT_EQ(Inspect(run.form).HALVdir0, c.expected);
+    EXPECT_EQ(Inspect(run.form).HALVdir2, c.expected);
     const FakeRegistry::Value* lib_path = run.Recorded(u"LibPath");
     ASSERT_TRUE(lib_path);
     EXPECT_EQ(DecodeRegistryString(lib_path->data), c.expected);

@@ -61,7 +61,7 @@ TEST_F(LauncherTest, StoredValuesOfFiveCharactersOrFewerAreIgnored) {
     TForm1 f(Platform{reg, fs, shell, app}, view);
     view.on_press_button1 = [&] { f.Button1Click(); };
     Dispatch(app, [&] { f.FormCreate(); });
-    EXPECT_EQ(f.Snapshot().ACADLocation, c.taken ? c.stored : u"") << Utf8(c.stored);
+    EXPECT_EQ(Inspect(f).ACADLocation, c.taken ? c.stored : u"") << Utf8(c.stored);
     const bool searched =
         std::find(fs.probed.begin(), fs.probed.end(), kDefaultAcad1) != fs.probed.end();
     EXPECT_EQ(searched, !c.taken) << "discovery runs only when the value is ignored";

@@ -7,7 +7,27 @@
 #include "platform/EventDispatch.h"
 #include "tests/fakes/FakePlatform.h"
 
+namespace halvane {
+
+// A copy of the launcher's state fields, for the tests to look at.
+struct LauncherSnapshot {
+  std::u16string HALVdir0, HALVdir2, ACADLocation, ACADpath, ACADFolder2, RegACADVer;
+};
+
+struct TForm1Inspector {
+  static LauncherSnapshot Of(const TForm1& form) {
+    return {form.HALVdir0, form.HALVdir2,    form.ACADLocation,
+            form.ACADpath, form.ACADFolder2, form.RegACADVer};
+  }
+};
+
+}  // namespace halvane
+
 namespace halvane::test {
+
+inline LauncherSnapshot Inspect(const TForm1& form) {
+  return TForm1Inspector::Of(form);
+}
 
 inline constexpr std::u16string_view kAppData = u"C:\\Users\\ken\\AppData\\Roaming";
 inline constexpr std::u16string_view kInstall = u"C:\\Halvane";
@@ -115,7 +135,7 @@ class LauncherTest : public ::testing::Test, protected Fakes {
   void StoreStalePath(std::u16string_view path) {
     registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", path);
   }
-  LauncherSnapshot State() const { return form->Snapshot(); }
+  LauncherSnapshot State() const { return Inspect(*form); }
 
   std::unique_ptr<TForm1> form;
 };

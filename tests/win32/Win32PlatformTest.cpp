@@ -100,8 +100,40 @@ TEST(Win32Folders, UnresolvableSpecialFolderIsEmpty) {
   EXPECT_EQ(Win32FileSystem().SpecialFolderPath(0x7F), u"");
 }
 
-TEST(Win32CommandLine, IsTheProcesssOwn) {
-  EXPECT_EQ(Win32FileSystem().CommandLine(), Utf16(GetCommandLineW()));
+// A child started with a raw command line, quotes, doubled spaces,
+// backslashes and text outside ASCII as they are, reports that line
+// exactly: not split, not rebuilt from its arguments.
+TEST(Win32CommandLine, IsTheProcesssOwnRawLine) {
+  const std::wstring child = test::BesideThisProgram(L"command-line-child.exe");
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring out = std::wstring(temp) + L"halvane-command-line.txt";
+  DeleteFileW(out.c_str());
+  SetEnvironmentVariableW(L"HALVANE_CHILD_OUT", out.c_str());
+  std::wstring line =
+      L"\"" + child + L"\"  \"C:\\My Drawings\\\" x\"\"y  \\\\server\\図面.dwg\t/p \"a b\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(child.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &si, &pi));
+  UniqueHandle process(pi.hProcess);
+  UniqueHandle thread(pi.hThread);
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(process.Get(), &code);
+  SetEnvironmentVariableW(L"HALVANE_CHILD_OUT", nullptr);
+  ASSERT_EQ(code, 0u);
+  UniqueFile file(CreateFileW(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file);
+  std::wstring reported(line.size() + 16, L'\0');
+  DWORD read = 0;
+  ReadFile(file.Get(), reported.data(), static_cast<DWORD>(reported.size() * sizeof(wchar_t)),
+           &read, nullptr);
+  file.Reset();
+  DeleteFileW(out.c_str());
+  reported.resize(read / sizeof(wchar_t));
+  EXPECT_EQ(reported, std::wstring(line.c_str()));
 }
 
 // The fake parser that the native tests use must split as Windows does.
@@ -176,7 +208,7 @@ TEST(Win32Shell, StartedProgramRunsInItsFolderAndIsWaitedFor) {
       shell.Execute({0, u"open", file, u" \"a b\" c", WindowState::kShown, Utf16(folder)});
   ASSERT_EQ(result.error, 0u);
   ASSERT_NE(result.info.process, nullptr);
-  EXPECT_NE(result.info.id, 0u);
+  EXPECT_NE(GetProcessId(ProcessHandleOf(*result.info.process)), 0u) << "a process's own handle";
   const DWORD started = GetTickCount();
   EXPECT_EQ(app.WaitForProcess(result.info.process.get(), nullptr), WaitResult::kProcessEnded);
   EXPECT_GE(GetTickCount() - started, 200u);
