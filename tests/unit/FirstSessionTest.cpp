@@ -25,11 +25,7 @@ std::u16string Profile2023(std::u16string_view language) {
 // installed) before AutoCAD has ever run for them: no Autodesk folder yet.
 struct NewUser : FreshLauncher {
   NewUser() {
-    AddAddOnTables(files, kInstall);
-    files.AddFile(std::u16string(kInstall) + u"\\Halvane.dwt");
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", kAcad);
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"LibPath", kInstall);
-    files.AddFile(kAcad);
+    PrepareLaterStart(*this, kAcad);
     files.AddFolder(kAppData);
     app.wait_result = WaitResult::kProcessEnded;
   }
@@ -170,41 +166,45 @@ TEST(FirstSessionTest, WithoutTheSourceMonoTableNothingIsCopied) {
   EXPECT_EQ(user.files.copies, 0);
 }
 
-// The watch itself over the fake: a watch that cannot be given up after
-// the folder appears is given up quietly.
-TEST(FirstSessionTest, WatchThatCannotBeSetForADeeperFolderIsGivenUp) {
+// The watch itself over the fake file system, with an application data
+// folder and nothing below it; it counts the installations it asks for.
+struct WatchAlone {
+  WatchAlone() { files.AddFolder(kAppData); }
   FakeFileSystem files;
-  files.AddFolder(kAppData);
   int installs = 0;
-  PlotStyleWatch watch(files, std::u16string(kAppData), [&] {
-    ++installs;
-    return true;
-  });
+  PlotStyleWatch watch{files, std::u16string(kAppData), [this] {
+                         ++installs;
+                         return true;
+                       }};
+};
+
+// A watch that cannot be set for a deeper folder once it appears is given
+// up quietly.
+TEST(FirstSessionTest, WatchThatCannotBeSetForADeeperFolderIsGivenUp) {
+  WatchAlone alone;
+  FakeFileSystem& files = alone.files;
+  PlotStyleWatch& watch = alone.watch;
   ASSERT_TRUE(watch.Start());
   files.fail_watch = [](std::u16string_view folder) { return folder.ends_with(u"Autodesk"); };
   files.AddFolder(Below(u"Autodesk"));
   DeliverChanges(files, watch);
   EXPECT_FALSE(watch.Watching());
   EXPECT_TRUE(files.Watches().empty());
-  EXPECT_EQ(installs, 0);
+  EXPECT_EQ(alone.installs, 0);
 }
 
 // A folder made between the move of a watch and its look is not missed.
 TEST(FirstSessionTest, AFolderMadeWhileTheWatchMovesIsSeen) {
-  FakeFileSystem files;
-  files.AddFolder(kAppData);
-  int installs = 0;
-  PlotStyleWatch watch(files, std::u16string(kAppData), [&] {
-    ++installs;
-    return true;
-  });
+  WatchAlone alone;
+  FakeFileSystem& files = alone.files;
+  PlotStyleWatch& watch = alone.watch;
   ASSERT_TRUE(watch.Start());
   // The whole profile appears before the launcher looks: one notification,
   // for "Autodesk" alone, and the rest was made before the watches below
   // it were set.
   files.AddFile(Profile2023(u"jpn") + u"\\acad.ctb");
   DeliverChanges(files, watch);
-  EXPECT_EQ(installs, 1);
+  EXPECT_EQ(alone.installs, 1);
   EXPECT_FALSE(watch.Watching());
 }
 

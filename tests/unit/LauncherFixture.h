@@ -74,6 +74,16 @@ struct Fakes {
   RecordingView view{log};
 };
 
+// A later start: the add-on installed in kInstall (template and tables),
+// and the launcher's record naming `acad`, which exists, and kInstall.
+inline void PrepareLaterStart(Fakes& fakes, std::u16string_view acad) {
+  AddAddOnTables(fakes.files, kInstall);
+  fakes.files.AddFile(std::u16string(kInstall) + u"\\Halvane.dwt");
+  fakes.registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", acad);
+  fakes.registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"LibPath", kInstall);
+  fakes.files.AddFile(acad);
+}
+
 // A launcher of its own over fresh fakes, for one case of a table.
 struct FreshLauncher : Fakes {
   FreshLauncher() {

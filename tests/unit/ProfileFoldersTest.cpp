@@ -33,13 +33,7 @@ std::u16string DefaultFolder() {
 // A launcher whose AutoCAD is known, with the add-on installed, over
 // AutoCAD's registry as each case makes it.
 struct AutoCadUser : FreshLauncher {
-  AutoCadUser() {
-    AddAddOnTables(files, kInstall);
-    files.AddFile(std::u16string(kInstall) + u"\\Halvane.dwt");
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", kAcad);
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"LibPath", kInstall);
-    files.AddFile(kAcad);
-  }
+  AutoCadUser() { PrepareLaterStart(*this, kAcad); }
   void Product(std::u16string_view product, std::u16string_view current) {
     registry.PutString(RootKey::CurrentUser, ProductKey(product) + u"\\Profiles", u"", current);
   }

@@ -33,12 +33,8 @@ std::string Line(const std::string& contents, const std::string& name) {
 // installation release B's Hv_mono.ctb.
 struct Start : FreshLauncher {
   Start() {
-    AddAddOnTables(files, kInstall);
+    PrepareLaterStart(*this, kAcad);
     files.AddFile(std::u16string(kInstall) + u"\\Plot Styles\\Hv_mono.ctb", kReleaseB);
-    files.AddFile(std::u16string(kInstall) + u"\\Halvane.dwt");
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath", kAcad);
-    registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"LibPath", kInstall);
-    files.AddFile(kAcad);
     files.AddFile(Folder() + u"\\acad.ctb", "autocad");
   }
   static std::u16string Folder() {
