@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "launcher/AutoCadProfiles.h"
 #include "launcher/Form1.h"
 #include "launcher/ParameterText.h"
 #include "launcher/PlotStyleWatch.h"
@@ -15,7 +16,15 @@ void TForm1::Button1Click() {
     return;
   phase_ = LaunchPhase::kWaitingForAutoCad;
 
-  const std::u16string parameters = BuildParameterText(p_.files.CommandLine());
+  // AutoCAD starts in the installation folder. When that is not the folder
+  // the launcher was started in, a drawing named relative to the latter is
+  // made full, so that AutoCAD finds it; otherwise every name goes as given.
+  const bool starts_elsewhere = !SameFolder(HALVdir0, p_.files.CurrentDirectory());
+  const std::u16string parameters = BuildParameterText(
+      p_.files.CommandLine(), starts_elsewhere ? FullPathOf([this](std::u16string_view name) {
+        return p_.files.FullPath(name);
+      })
+                                               : FullPathOf());
   p_.shell.ReadStartupInfo(SInfo);
 
   // A command line longer than Windows can pass would start AutoCAD with

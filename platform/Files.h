@@ -75,6 +75,9 @@ class FileSystem {
   virtual FolderWatchResult WatchFolder(std::u16string_view folder) = 0;
   // The process's current directory, whole, however long.
   virtual std::u16string CurrentDirectory() = 0;
+  // `name` made full against the current directory, "." and ".." resolved,
+  // as Windows does (GetFullPathNameW); `name` itself when that fails.
+  virtual std::u16string FullPath(std::u16string_view name) = 0;
   // The shell folder's full path, or empty when it cannot be resolved; only
   // the roaming application data (kCsidlAppData) is resolved.
   virtual std::u16string SpecialFolderPath(int csidl) = 0;

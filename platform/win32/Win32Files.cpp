@@ -168,6 +168,22 @@ std::u16string Win32FileSystem::CurrentDirectory() {
   }
 }
 
+std::u16string Win32FileSystem::FullPath(std::u16string_view name) {
+  const std::wstring relative = Wide(name);
+  // The length asked for counts the terminating zero; the current directory
+  // may change between the calls, so ask until it fits.
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = GetFullPathNameW(relative.c_str(), static_cast<DWORD>(buffer.size()),
+                                          buffer.data(), nullptr);
+    if (length == 0)
+      return std::u16string(name);
+    if (length < buffer.size())
+      return Utf16(std::wstring_view(buffer.data(), length));
+    buffer.resize(length);
+  }
+}
+
 std::u16string Win32FileSystem::SpecialFolderPath(int csidl) {
   // The launcher asks for the roaming application data alone, at every
   // start: as a known folder it resolves much sooner than through an item

@@ -19,6 +19,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<Sha256Digest> Sha256(std::u16string_view name) override;
   FolderWatchResult WatchFolder(std::u16string_view folder) override;
   std::u16string CurrentDirectory() override;
+  std::u16string FullPath(std::u16string_view name) override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override;
   std::u16string ProgramFilePath() override;

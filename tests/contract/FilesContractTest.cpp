@@ -276,6 +276,18 @@ TEST_F(FilesContract, SubFoldersOfWhatIsNoFolderReportTheError) {
   EXPECT_NE(file.error, 0u);
 }
 
+// A name made full as Windows makes it: against the current folder, "."
+// and ".." resolved.
+TEST_F(FilesContract, FullPathIsMadeAgainstTheCurrentFolder) {
+  std::u16string current = env->Files().CurrentDirectory();
+  ASSERT_FALSE(current.empty());
+  if (current.back() != u'\\')
+    current += u'\\';
+  EXPECT_EQ(env->Files().FullPath(u"plan.dwg"), current + u"plan.dwg");
+  EXPECT_EQ(env->Files().FullPath(u"old\\..\\plan.dwg"), current + u"plan.dwg");
+  EXPECT_EQ(env->Files().FullPath(u".\\図面\\平面.dwg"), current + u"図面\\平面.dwg");
+}
+
 TEST_F(FilesContract, ProgramFilePathNamesAnExistingFile) {
   const std::u16string program = env->Files().ProgramFilePath();
   ASSERT_FALSE(program.empty());

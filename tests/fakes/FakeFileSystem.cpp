@@ -266,6 +266,33 @@ void FakeFileSystem::Changed(const std::u16string& key) {
   }
 }
 
+std::u16string FakeFileSystem::FullPath(std::u16string_view name) {
+  // Below the current folder, "." and ".." resolved, never above the root.
+  std::u16string joined = current_directory;
+  if (joined.back() != u'\\')
+    joined += u'\\';
+  joined += name;
+  std::vector<std::u16string> parts;
+  std::size_t start = 0;
+  while (start <= joined.size()) {
+    std::size_t end = joined.find(u'\\', start);
+    if (end == std::u16string::npos)
+      end = joined.size();
+    const std::u16string part = joined.substr(start, end - start);
+    if (part == u"..") {
+      if (parts.size() > 1)
+        parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::u16string full;
+  for (const std::u16string& part : parts)
+    full += (full.empty() ? u"" : u"\\") + part;
+  return parts.size() == 1 ? full + u"\\" : full;
+}
+
 std::u16string FakeFileSystem::SpecialFolderPath(int csidl) {
   auto it = special_folders.find(csidl);
   return it == special_folders.end() ? std::u16string() : it->second;

@@ -37,6 +37,7 @@ class FakeFileSystem : public FileSystem {
   // Whether the watch with this waitable has been signalled.
   bool Signalled(std::uintptr_t waitable) const;
   std::u16string CurrentDirectory() override { return current_directory; }
+  std::u16string FullPath(std::u16string_view name) override;
   std::u16string SpecialFolderPath(int csidl) override;
   std::u16string CommandLine() override { return command_line; }
   std::u16string ProgramFilePath() override { return program_file; }

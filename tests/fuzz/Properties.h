@@ -24,14 +24,35 @@ inline std::u16string AsUtf16(std::span<const std::uint8_t> bytes) {
 }
 
 // AutoCAD, parsing its parameters the Microsoft way, gets back exactly the
-// launcher's arguments, last to first.
+// launcher's drawings, last to first, then its own switches with their
+// values in their order, then "/t" "Halvane.dwt" when nothing else named
+// what to open.
 inline bool ParametersRoundTrip(std::span<const std::uint8_t> bytes) {
   const std::u16string line = AsUtf16(bytes);
   const std::vector<std::u16string> args = SplitCommandLine(line);
-  std::vector<std::u16string> expected(args.begin() + 1, args.end());
-  std::reverse(expected.begin(), expected.end());
-  if (expected.empty())
+  if (args.size() <= 1)
     return BuildParameterText(line) == kDefaultParameters;
+  std::vector<std::u16string> drawings, switches;
+  bool template_given = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const SwitchKind kind = AutoCadSwitch(args[i]);
+    if (kind == SwitchKind::kNone) {
+      drawings.push_back(args[i]);
+      continue;
+    }
+    switches.push_back(args[i]);
+    if (kind == SwitchKind::kWithValue) {
+      template_given = template_given || SameAsciiName(args[i], u"/t");
+      if (i + 1 < args.size())
+        switches.push_back(args[++i]);
+    }
+  }
+  std::vector<std::u16string> expected(drawings.rbegin(), drawings.rend());
+  expected.insert(expected.end(), switches.begin(), switches.end());
+  if (drawings.empty() && !template_given) {
+    expected.push_back(u"/t");
+    expected.push_back(u"Halvane.dwt");
+  }
   return MicrosoftSplit(BuildParameterText(line)) == expected;
 }
 

@@ -192,6 +192,42 @@ TEST_F(EveryStartTest, InstallationFolderIsTheOneThatHoldsTheTemplate) {
   }
 }
 
+// AutoCAD starts in the installation folder: started from another folder
+// (a drawing's own, with a relative name), the launcher gives AutoCAD the
+// drawing's full name; started in the installation folder, the name as
+// given. Switches and their values go as given either way.
+TEST_F(EveryStartTest, RelativeDrawingsReachAutoCadStartedElsewhereInFull) {
+  struct Case {
+    const char* label;
+    std::u16string working;
+    std::string expected;
+  } const cases[] = {
+      {"from the drawings' folder", u"C:\\Users\\ken\\Drawings",
+       "exec open|C:\\AutoCAD\\acad.exe| \"C:\\Users\\ken\\Drawings\\plan.dwg\" "
+       "\"C:\\Users\\ken\\old\\a.dwg\" \"D:\\b.dwg\" /b \"start.scr\"|shown"},
+      {"from the installation folder", std::u16string(kProgramFolder),
+       "exec open|C:\\AutoCAD\\acad.exe| \"plan.dwg\" \"..\\old\\a.dwg\" \"D:\\b.dwg\" "
+       "/b \"start.scr\"|shown"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FreshLauncher run;
+    run.files.current_directory = c.working;
+    run.files.AddFolder(c.working);
+    run.files.program_file = std::u16string(kProgramFolder) + u"\\Halvane2023.exe";
+    run.files.AddFile(run.files.program_file);
+    run.files.AddFile(std::u16string(kProgramFolder) + u"\\Halvane.dwt");
+    run.files.command_line =
+        u"\"" + run.files.program_file + u"\" D:\\b.dwg ..\\old\\a.dwg /b start.scr plan.dwg";
+    run.registry.PutString(RootKey::CurrentUser, kUserKeyPath, u"AcadPath",
+                           u"C:\\AutoCAD\\acad.exe");
+    run.files.AddFile(u"C:\\AutoCAD\\acad.exe");
+    run.FormCreate();
+    EXPECT_TRUE(run.log.Has(c.expected)) << run.log.entries.back();
+    EXPECT_EQ(run.shell.last_request_directory, kProgramFolder) << "AutoCAD starts there";
+  }
+}
+
 // The add-on inside AutoCAD finds its files through "LibPath": a record made
 // from a wrong working folder is mended at a later start, but only towards a
 // folder known to be the installation (it holds the template).

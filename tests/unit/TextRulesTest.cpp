@@ -112,12 +112,79 @@ TEST(ParameterText, DefaultWithoutArgumentsElseArgumentsLastToFirst) {
   }
 }
 
+// AutoCAD's own switches keep their order and their values; the drawings
+// keep today's form; the template is added only where nothing else names
+// what to open.
+TEST(ParameterText, SwitchesKeepTheirOrderAndValuesAfterTheDrawings) {
+  struct Case {
+    const char* label;
+    std::u16string line;
+    std::u16string expected;
+  } const cases[] = {
+      {"a profile alone: the template added", u"L /p \"My Profile\"",
+       u" /p \"My Profile\" /t Halvane.dwt"},
+      {"profile and script", u"L /p \"My Profile\" /b setup.scr",
+       u" /p \"My Profile\" /b \"setup.scr\" /t Halvane.dwt"},
+      {"a switch without a value", u"L /nologo", u" /nologo /t Halvane.dwt"},
+      {"drawings with a switch between them", u"L a.dwg /nologo b.dwg",
+       u" \"b.dwg\" \"a.dwg\" /nologo"},
+      {"drawings only: today's text", u"L a.dwg b.dwg", u" \"b.dwg\" \"a.dwg\""},
+      {"an explicit /t: no second template", u"L /t other.dwt", u" /t \"other.dwt\""},
+      {"another letter case", u"L /P Halvane /NoLogo", u" /P \"Halvane\" /NoLogo /t Halvane.dwt"},
+      {"a switch last, without its value: bare", u"L a.dwg /p", u" \"a.dwg\" /p"},
+      {"a switch where a value is expected is the value", u"L /p /nologo",
+       u" /p \"/nologo\" /t Halvane.dwt"},
+      {"every switch with a value",
+       u"L /b 1 /c 2 /ld 3 /pl 4 /s 5 /set 6 /v 7 /w 8 /product 9 /language 10",
+       u" /b \"1\" /c \"2\" /ld \"3\" /pl \"4\" /s \"5\" /set \"6\" /v \"7\" /w \"8\" /product "
+       u"\"9\""
+       u" /language \"10\" /t Halvane.dwt"},
+      {"every switch without", u"L /nologo /nossm /nohardware /r",
+       u" /nologo /nossm /nohardware /r /t Halvane.dwt"},
+      {"a value ending in a backslash", u"L /s \"C:\\Support\\\"",
+       u" /s \"C:\\Support\\\\\" /t Halvane.dwt"},
+      {"no switch: other slashed words are drawings", u"L /x /pp", u" \"/pp\" \"/x\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(BuildParameterText(c.line), c.expected);
+  }
+}
+
+// Started from another folder than AutoCAD's, a drawing named relative to
+// the launcher's folder is made full; a full one, a share's, a drive's own
+// and every switch's value go as given. Without the resolver (the usual
+// start from the shortcut) nothing changes.
+TEST(ParameterText, RelativeDrawingsAreMadeFullOnlyWhenAsked) {
+  const FullPathOf full = [](std::u16string_view name) {
+    return u"C:\\Drawings\\" + std::u16string(name);
+  };
+  struct Case {
+    const char* label;
+    std::u16string line;
+    std::u16string expected;
+  } const cases[] = {
+      {"a relative drawing", u"L plan.dwg", u" \"C:\\Drawings\\plan.dwg\""},
+      {"with ..\\", u"L ..\\old\\plan.dwg", u" \"C:\\Drawings\\..\\old\\plan.dwg\""},
+      {"a full path", u"L D:\\plan.dwg", u" \"D:\\plan.dwg\""},
+      {"a drive's own folder", u"L D:plan.dwg", u" \"D:plan.dwg\""},
+      {"a share", u"L \\\\server\\cad\\plan.dwg", u" \"\\\\server\\cad\\plan.dwg\""},
+      {"rooted on the current drive", u"L \\plans\\a.dwg", u" \"\\plans\\a.dwg\""},
+      {"a switch's value", u"L /b setup.scr", u" /b \"setup.scr\" /t Halvane.dwt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(BuildParameterText(c.line, full), c.expected);
+  }
+  EXPECT_EQ(BuildParameterText(u"L plan.dwg"), u" \"plan.dwg\"") << "not asked: as given";
+}
+
 TEST(ParameterText, MicrosoftParsingGivesBackTheArgumentsLastToFirst) {
   const std::u16string lines[] = {
       u"L \"D:\\Drawings\\\" \"C:\\Program Files\\x.dwg\" plain",
       u"L \\\\\\ a\\b\\ \"\\\\ \\\\\"",
       u"L \"図面\\平面図.dwg\" \"\U0001F3E0\\\\\"",
-      u"L \"tab\there\" /t",
+      u"L \"tab\there\" /tee",
   };
   for (const std::u16string& line : lines) {
     const std::vector<std::u16string> all = SplitCommandLine(line);

@@ -255,6 +255,45 @@ TEST(EndToEnd, ArgumentsReachAutoCadExactlyLastToFirst) {
                                                      L"C:\\My Drawings\\plan a.dwg"}));
 }
 
+// A CAD manager's shortcut: AutoCAD's own switches reach it in their order,
+// with their values, and the template still follows.
+TEST(EndToEnd, SwitchesReachAutoCadInTheirOrder) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  s.Start(L"/p \"My Profile\"", 0.3);
+  ASSERT_EQ(s.WaitForExit(kTimeout), 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, (std::vector<std::wstring>{L"/p", L"My Profile", L"/t", L"Halvane.dwt"}));
+}
+
+// "Halvane2023.exe plan.dwg" typed in the drawings' folder: AutoCAD, which
+// runs in the installation folder, gets the drawing's full name.
+TEST(EndToEnd, RelativeDrawingFromAnotherFolderArrivesInFull) {
+  Scenario s;
+  s.PlaceStandIn(s.DefaultAcad());
+  RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", s.DefaultAcad());
+  // The program in its installation folder, as the package puts it.
+  const std::wstring built = Env(L"HALVANE_EXE");
+  const std::wstring installed = s.Install() + L"\\Halvane2023.exe";
+  ASSERT_TRUE(CopyFileW(ToWindowsPath(built).c_str(), installed.c_str(), FALSE));
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring drawings = std::wstring(temp) + L"halvane-e2e-drawings";
+  MakeFolders(drawings);
+  SetEnvironmentVariableW(L"HALVANE_EXE", installed.c_str());
+  s.Start(L"plan.dwg", 0.3, drawings);
+  SetEnvironmentVariableW(L"HALVANE_EXE", built.c_str());
+  const std::optional<DWORD> code = s.WaitForExit(kTimeout);
+  RemoveTree(drawings);
+  ASSERT_EQ(code, 0u);
+  const std::optional<Record> record = s.StandInRecord();
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->args, std::vector<std::wstring>{drawings + L"\\plan.dwg"});
+  EXPECT_EQ(record->cwd, s.Install()) << "AutoCAD runs in the installation folder";
+}
+
 // AutoCAD was uninstalled from where the record says and installed again in
 // the default folder: the launcher finds it, records it and starts it.
 TEST(EndToEnd, StaleRecordIsReplacedByTheAutoCadFoundAgain) {
