@@ -19,12 +19,10 @@ void TForm1::Button1Click() {
   // AutoCAD starts in the installation folder. When that is not the folder
   // the launcher was started in, a drawing named relative to the latter is
   // made full, so that AutoCAD finds it; otherwise every name goes as given.
-  const bool starts_elsewhere = !SameFolder(HALVdir0, p_.files.CurrentDirectory());
-  const std::u16string parameters = BuildParameterText(
-      p_.files.CommandLine(), starts_elsewhere ? FullPathOf([this](std::u16string_view name) {
-        return p_.files.FullPath(name);
-      })
-                                               : FullPathOf());
+  FullPathOf full_path;
+  if (!SameFolder(HALVdir0, p_.files.CurrentDirectory()))
+    full_path = [this](std::u16string_view name) { return p_.files.FullPath(name); };
+  const std::u16string parameters = BuildParameterText(p_.files.CommandLine(), full_path);
   p_.shell.ReadStartupInfo(SInfo);
 
   // A command line longer than Windows can pass would start AutoCAD with
@@ -51,6 +49,8 @@ void TForm1::Button1Click() {
                              kIconCallbackMessage,
                              p_.app.Icon(),
                              std::u16string(kIconTip)};
+  // An add that fails (no taskbar yet) is deliberately passed over: the
+  // shell adds the icon again when the taskbar is created.
   p_.shell.ShowIcon(FIconData);
 
   view_.SetEnabled(ViewControl::kButton3, false);
