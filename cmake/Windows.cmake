@@ -99,6 +99,7 @@ halvane_unicode_entry(command-line-child)
 
 add_executable(win32_tests
   ${CONTRACT_TESTS}
+  tests/fakes/Sha256.cpp
   tests/win32/TestFiles.cpp
   tests/win32/Win32ContractEnv.cpp
   tests/win32/Win32PlatformTest.cpp

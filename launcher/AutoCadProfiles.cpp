@@ -41,16 +41,16 @@ std::u16string_view Trimmed(std::u16string_view text) {
   return text;
 }
 
-void AddOnce(std::vector<std::u16string>& folders, std::u16string folder) {
-  const auto same = [&](const std::u16string& other) { return SameFolder(other, folder); };
-  if (std::none_of(folders.begin(), folders.end(), same))
-    folders.push_back(std::move(folder));
-}
-
 }  // namespace
 
 bool SameFolder(std::u16string_view a, std::u16string_view b) {
   return SameAsciiName(WithoutTrailingBackslash(a), WithoutTrailingBackslash(b));
+}
+
+void AddFolderOnce(std::vector<std::u16string>& folders, std::u16string folder) {
+  const auto same = [&](const std::u16string& other) { return SameFolder(other, folder); };
+  if (std::none_of(folders.begin(), folders.end(), same))
+    folders.push_back(std::move(folder));
 }
 
 std::u16string FirstExistingFolder(FileSystem& files, std::u16string_view search_path) {
@@ -89,7 +89,7 @@ std::vector<std::u16string> ProfilePlotStyleFolders(RegistryBackend& registry, F
                                 std::u16string(kPlotStylesBelowProfile);
         // AutoCAD's own table marks the folder AutoCAD has made.
         if (files.FileExists(folder + u"\\acad.ctb"))
-          AddOnce(roaming_roots, std::move(folder));
+          AddFolderOnce(roaming_roots, std::move(folder));
       }
     }
     const std::u16string profiles_key = product_key + u"\\Profiles";
@@ -111,11 +111,11 @@ std::vector<std::u16string> ProfilePlotStyleFolders(RegistryBackend& registry, F
         continue;
       std::u16string folder = FirstExistingFolder(files, *search_path);
       if (!folder.empty())
-        AddOnce(search_paths, std::move(folder));
+        AddFolderOnce(search_paths, std::move(folder));
     }
   }
   for (std::u16string& folder : roaming_roots)
-    AddOnce(search_paths, std::move(folder));
+    AddFolderOnce(search_paths, std::move(folder));
   return search_paths;
 }
 

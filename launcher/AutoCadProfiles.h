@@ -34,5 +34,7 @@ std::u16string FirstExistingFolder(FileSystem& files, std::u16string_view search
 // Whether two folder names name the same folder: letters compared without
 // case, a trailing "\" ignored.
 bool SameFolder(std::u16string_view a, std::u16string_view b);
+// Adds `folder` unless `folders` names it already.
+void AddFolderOnce(std::vector<std::u16string>& folders, std::u16string folder);
 
 }  // namespace halvane

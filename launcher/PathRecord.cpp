@@ -79,11 +79,8 @@ std::vector<std::u16string> TForm1::InstallPlotStyles() {
   // First the folders AutoCAD's profiles name, which are where AutoCAD
   // looks, then the folders found by name; each once.
   std::vector<std::u16string> targets = ProfilePlotStyleFolders(p_.registry, p_.files);
-  for (std::u16string& folder : served) {
-    const auto same = [&](const std::u16string& other) { return SameFolder(other, folder); };
-    if (std::none_of(targets.begin(), targets.end(), same))
-      targets.push_back(std::move(folder));
-  }
+  for (std::u16string& folder : served)
+    AddFolderOnce(targets, std::move(folder));
   // A table a user changed is never replaced; a missing one is added and an
   // earlier release's copy brought up to date (TableInstaller). Failures
   // change nothing for the launch, so they are not looked at.

@@ -66,15 +66,7 @@ class FakeFilesEnv : public FilesContractEnv {
     return files_.Signalled(watch.Waitable());
   }
   void SetEnvironment(std::u16string_view name, std::u16string_view value) override {
-    std::u16string key(name);
-    for (char16_t& c : key) {
-      if (c >= u'a' && c <= u'z')
-        c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    if (value.empty())
-      files_.environment.erase(key);
-    else
-      files_.environment[key] = std::u16string(value);
+    files_.SetEnvironment(name, value);
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "tests/contract/ContractEnv.h"
+#include "tests/fakes/Sha256.h"
 
 namespace halvane::test {
 namespace {
@@ -120,12 +121,7 @@ TEST_F(FilesContract, Sha256OfAFileIsItsDigest) {
     env->MakeFile(At(u"table.ctb"), c.contents);
     const std::optional<Sha256Digest> digest = env->Files().Sha256(At(u"table.ctb"));
     ASSERT_TRUE(digest);
-    std::string hex;
-    for (const std::uint8_t b : *digest) {
-      hex.push_back("0123456789abcdef"[b >> 4]);
-      hex.push_back("0123456789abcdef"[b & 15]);
-    }
-    EXPECT_EQ(hex, c.digest);
+    EXPECT_EQ(Sha256Hex(*digest), c.digest);
   }
   env->MakeFolder(At(u"folder.ctb"));
   EXPECT_FALSE(env->Files().Sha256(At(u"missing.ctb")));

@@ -4,6 +4,18 @@
 #include "tests/fakes/Text.h"
 
 namespace halvane::test {
+namespace {
+
+// ASCII letters in upper case, as the fake compares names.
+std::u16string AsciiUpper(std::u16string text) {
+  for (char16_t& c : text) {
+    if (c >= u'a' && c <= u'z')
+      c = static_cast<char16_t>(c - u'a' + u'A');
+  }
+  return text;
+}
+
+}  // namespace
 
 std::u16string FakeFileSystem::Normal(std::u16string_view path) const {
   std::u16string full(path);
@@ -27,12 +39,7 @@ std::u16string FakeFileSystem::Normal(std::u16string_view path) const {
 }
 
 std::u16string FakeFileSystem::Key(std::u16string_view path) const {
-  std::u16string key = Normal(path);
-  for (char16_t& c : key) {
-    if (c >= u'a' && c <= u'z')
-      c = static_cast<char16_t>(c - u'a' + u'A');
-  }
-  return key;
+  return AsciiUpper(Normal(path));
 }
 
 void FakeFileSystem::Name(const std::u16string& key, std::u16string_view normal) {
@@ -211,11 +218,7 @@ std::optional<std::u16string> FakeFileSystem::ExpandEnvironment(std::u16string_v
       break;
     }
     out += text.substr(pos, open - pos);
-    std::u16string name(text.substr(open + 1, close - open - 1));
-    for (char16_t& c : name) {
-      if (c >= u'a' && c <= u'z')
-        c = static_cast<char16_t>(c - u'a' + u'A');
-    }
+    const std::u16string name = AsciiUpper(std::u16string(text.substr(open + 1, close - open - 1)));
     // A name that is not set stays as it was written, its "%" included.
     auto it = environment.find(name);
     out +=
@@ -264,6 +267,14 @@ void FakeFileSystem::Changed(const std::u16string& key) {
     if (watch.folder == folder || (folder.size() == 2 && watch.folder == folder + u"\\"))
       watch.signalled = true;
   }
+}
+
+void FakeFileSystem::SetEnvironment(std::u16string_view name, std::u16string_view value) {
+  const std::u16string key = AsciiUpper(std::u16string(name));
+  if (value.empty())
+    environment.erase(key);
+  else
+    environment[key] = std::u16string(value);
 }
 
 std::u16string FakeFileSystem::FullPath(std::u16string_view name) {

@@ -58,7 +58,8 @@ class FakeFileSystem : public FileSystem {
   std::u16string command_line = u"\"C:\\Halvane\\Halvane2023.exe\"";
   std::u16string program_file = u"C:\\Halvane\\Halvane2023.exe";
   std::map<int, std::u16string> special_folders;
-  // The environment, by name in upper case.
+  // The environment, by name in upper case; an empty value removes a name.
+  void SetEnvironment(std::u16string_view name, std::u16string_view value);
   std::map<std::u16string, std::u16string> environment;
   std::function<bool(std::u16string_view target)> fail_copy;
   // The copy stops half-way, as on a full disk: half the bytes stay under

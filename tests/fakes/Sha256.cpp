@@ -78,4 +78,14 @@ Sha256Digest Sha256Of(std::string_view bytes) {
   return digest;
 }
 
+std::string Sha256Hex(const Sha256Digest& digest) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const std::uint8_t b : digest) {
+    hex.push_back(kDigits[b >> 4]);
+    hex.push_back(kDigits[b & 15]);
+  }
+  return hex;
+}
+
 }  // namespace halvane::test

@@ -2,6 +2,7 @@
 // contract cases hold it and Windows' CNG to the same known vectors.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/Files.h"
@@ -9,5 +10,7 @@
 namespace halvane::test {
 
 Sha256Digest Sha256Of(std::string_view bytes);
+// The digest as sha256sum writes it: 64 lower-case hexadecimal digits.
+std::string Sha256Hex(const Sha256Digest& digest);
 
 }  // namespace halvane::test

@@ -16,17 +16,8 @@ constexpr std::u16string_view kAcad = u"D:\\Autodesk\\AutoCAD 2023\\acad.exe";
 const std::string kReleaseA = "release A's Hv_mono.ctb";
 const std::string kReleaseB = "release B's Hv_mono.ctb";
 
-std::string Hex(const Sha256Digest& digest) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const std::uint8_t b : digest) {
-    hex.push_back(digits[b >> 4]);
-    hex.push_back(digits[b & 15]);
-  }
-  return hex;
-}
 std::string Line(const std::string& contents, const std::string& name) {
-  return Hex(Sha256Of(contents)) + "  " + name + "\n";
+  return Sha256Hex(Sha256Of(contents)) + "  " + name + "\n";
 }
 
 // A later start with the stored path: the profile holds acad.ctb, and the
@@ -205,7 +196,7 @@ TEST(TableUpdateTest, AnUpgradeReachesTheCopiesNobodyChanged) {
 
 TEST(TableUpdateTest, ReleasedListReadsSha256sumLinesAndPassesOverTheRest) {
   const Sha256Digest a = Sha256Of(kReleaseA);
-  const std::string hex = Hex(a);
+  const std::string hex = Sha256Hex(a);
   std::string upper = hex;
   for (char& c : upper)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

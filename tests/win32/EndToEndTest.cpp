@@ -15,12 +15,7 @@ const wchar_t* const kTables[] = {L"Hv_color.ctb", L"Hv_mono.ctb", L"Hv_mono2.ct
 
 // A line of released.sha256 for a table of these bytes.
 std::string Sha256Line(const std::string& bytes, const std::string& name) {
-  std::string line;
-  for (const std::uint8_t b : test::Sha256Of(bytes)) {
-    line.push_back("0123456789abcdef"[b >> 4]);
-    line.push_back("0123456789abcdef"[b & 15]);
-  }
-  return line + "  " + name + "\r\n";
+  return test::Sha256Hex(test::Sha256Of(bytes)) + "  " + name + "\r\n";
 }
 
 // The stand-in's window, once it shows.
