@@ -1,7 +1,9 @@
 // A release anyone can check: scripts/release run twice, in other folders,
 // time zones and umasks, gives the same bytes; the program carries no symbols
 // and names its debug file; scripts/verify-release accepts the release,
-// signed or not, and refuses a copy with one byte changed.
+// signed or not, and refuses a copy with one byte changed. The verifier
+// rebuilds on its own once; its other checks compare with the second of the
+// two releases, which the same-bytes test shows equal to any rebuild.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -24,13 +26,14 @@ std::uint32_t Le32(const std::string& bytes, std::size_t at) {
 
 class Release : public ::testing::Test {
  protected:
-  // One unsigned release, made once for the suite.
+  // Two unsigned releases, made once for the suite.
   static void SetUpTestSuite() {
     dir_ = fs::path(HALVANE_BINARY_DIR) / "release-test";
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     ASSERT_TRUE(MakeThrowawayCertificate(dir_));
-    first_status_ = Make("umask 022; TZ=Asia/Tokyo", dir_ / "first" / "out");
+    first_status_ = Make("umask 022; TZ=Asia/Tokyo", First());
+    second_status_ = Make("umask 077; TZ=America/Los_Angeles", Second());
   }
 
   // scripts/release into `out` after the shell commands `before`; its exit
@@ -40,28 +43,31 @@ class Release : public ::testing::Test {
     return Shell("(" + before + "; " + Quote(fs::path(HALVANE_SOURCE_DIR) / "scripts" / "release") +
                  " " + Quote(out) + ") >" + Quote(out.string() + ".log") + " 2>&1");
   }
-  // scripts/verify-release on `package`: its exit status and what it printed.
-  static std::pair<int, std::string> Verify(const fs::path& package) {
+  // scripts/verify-release on `package`, rebuilding, or against the release
+  // in `rebuilt`: its exit status and what it printed.
+  static std::pair<int, std::string> Verify(const fs::path& package, const fs::path& rebuilt = {}) {
     const fs::path said = package.string() + ".verdict";
+    const std::string against = rebuilt.empty() ? "" : " --rebuilt " + Quote(rebuilt);
     const int status =
-        Shell(Quote(fs::path(HALVANE_SOURCE_DIR) / "scripts" / "verify-release") + " " +
+        Shell(Quote(fs::path(HALVANE_SOURCE_DIR) / "scripts" / "verify-release") + against + " " +
               Quote(package) + " >" + Quote(said) + " 2>" + Quote(said.string() + ".log"));
     return {status, ReadAll(said)};
   }
   static fs::path First() { return dir_ / "first" / "out"; }
+  static fs::path Second() { return dir_ / "second place" / "deeper" / "out"; }
 
   static fs::path dir_;
-  static int first_status_;
+  static int first_status_, second_status_;
 };
 
 fs::path Release::dir_;
 int Release::first_status_ = -1;
+int Release::second_status_ = -1;
 
 TEST_F(Release, SameBytesFromAnotherFolderTimeZoneAndUmask) {
   ASSERT_EQ(first_status_, 0) << ReadAll(First().string() + ".log");
-  const fs::path second = dir_ / "second place" / "deeper" / "out";
-  ASSERT_EQ(Make("umask 077; TZ=America/Los_Angeles", second), 0)
-      << ReadAll(second.string() + ".log");
+  ASSERT_EQ(second_status_, 0) << ReadAll(Second().string() + ".log");
+  const fs::path second = Second();
   for (const char* name : kFiles) {
     SCOPED_TRACE(name);
     const std::string bytes = ReadAll(First() / name);
@@ -108,7 +114,8 @@ TEST_F(Release, VerifierAcceptsTheUnsignedReleaseAndRefusesAChangedByte) {
   const auto [status, said] = Verify(First() / kPackage);
   EXPECT_EQ(status, 0) << ReadAll((First() / kPackage).string() + ".verdict.log");
   EXPECT_EQ(said, "identical\n");
-  const auto [tampered_status, tampered_said] = Verify(Tampered(First() / kPackage));
+  ASSERT_EQ(second_status_, 0) << ReadAll(Second().string() + ".log");
+  const auto [tampered_status, tampered_said] = Verify(Tampered(First() / kPackage), Second());
   EXPECT_EQ(tampered_status, 1);
   EXPECT_EQ(tampered_said.rfind("differs: ", 0), 0u) << tampered_said;
 }
@@ -122,12 +129,19 @@ TEST_F(Release, VerifierAcceptsASignedReleaseAndRefusesAChangedByte) {
       << ReadAll(signed_release.string() + ".log");
   ASSERT_TRUE(Verifies(signed_release / kPackage, dir_ / "cert.pem"));
   ASSERT_TRUE(Verifies(signed_release / "Halvane2023.exe", dir_ / "cert.pem"));
-  const auto [status, said] = Verify(signed_release / kPackage);
+  ASSERT_EQ(second_status_, 0) << ReadAll(Second().string() + ".log");
+  const auto [status, said] = Verify(signed_release / kPackage, Second());
   EXPECT_EQ(status, 0) << ReadAll((signed_release / kPackage).string() + ".verdict.log");
   EXPECT_EQ(said, "identical\n");
-  const auto [tampered_status, tampered_said] = Verify(Tampered(signed_release / kPackage));
+  const auto [tampered_status, tampered_said] =
+      Verify(Tampered(signed_release / kPackage), Second());
   EXPECT_EQ(tampered_status, 1);
   EXPECT_EQ(tampered_said.rfind("differs: ", 0), 0u) << tampered_said;
+
+  // A signed release is no rebuild to compare with, nor is a folder
+  // without a release: neither is taken for one.
+  EXPECT_EQ(Verify(Second() / kPackage, signed_release).first, 2);
+  EXPECT_EQ(Verify(Second() / kPackage, dir_ / "no release here").first, 2);
 }
 
 }  // namespace
