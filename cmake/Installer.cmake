@@ -30,11 +30,13 @@ function(halvane_package target version payload output)
     "${payload}/Plot Styles/Hv_mono.ctb"
     "${payload}/Plot Styles/Hv_mono2.ctb"
     "${payload}/Plot Styles/released.sha256")
+  # The users' guide and its pictures go into every package.
+  file(GLOB guide_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/users-guide/*)
   add_custom_command(OUTPUT ${output}
     COMMAND ${launcher} ${CMAKE_SOURCE_DIR}/packaging/build-msi ${version} $<TARGET_FILE:Halvane2023>
             ${payload} ${output}
     DEPENDS Halvane2023 ${CMAKE_SOURCE_DIR}/packaging/build-msi
-            ${CMAKE_SOURCE_DIR}/packaging/Halvane2023.wxs ${payload_files}
+            ${CMAKE_SOURCE_DIR}/packaging/Halvane2023.wxs ${payload_files} ${guide_files}
     COMMENT "Packaging Halvane 2023 ${version}"
     VERBATIM)
   add_custom_target(${target} DEPENDS ${output})

@@ -9,6 +9,9 @@
 #include <tlhelp32.h>
 
 #include <memory>
+#include <optional>
+#include <regex>
+#include <string>
 
 namespace halvane::e2e {
 
@@ -30,6 +33,28 @@ std::wstring MenuShortcut() {
 }
 std::wstring DesktopShortcut() {
   return Folder(CSIDL_DESKTOPDIRECTORY) + L"\\Halvane 2023.lnk";
+}
+std::wstring GuideShortcut() {
+  return MenuFolder() + L"\\Halvane 2023 の使い方.lnk";
+}
+
+std::wstring GuideProblems(const std::wstring& folder) {
+  const std::wstring guide = folder + L"\\Guide\\";
+  const std::optional<std::string> page = ReadText(guide + L"index.html");
+  if (!page)
+    return L"no page " + guide + L"index.html";
+  // The page is UTF-8, as this source file is.
+  if (page->find("<title>Halvane 2023 の使い方</title>") == std::string::npos)
+    return L"the page is not the users' guide";
+  static const std::regex img(R"re(<img[^>]*\bsrc="([^"]+)")re");
+  int pictures = 0;
+  for (std::sregex_iterator it(page->begin(), page->end(), img), end; it != end; ++it) {
+    const std::string name = (*it)[1];
+    ++pictures;
+    if (!Exists(guide + std::wstring(name.begin(), name.end())))
+      return L"no picture " + std::wstring(name.begin(), name.end()) + L" beside the page";
+  }
+  return pictures == 0 ? L"the page shows no picture" : L"";
 }
 
 // Runs msiexec with `arguments` and waits for it; its exit code.

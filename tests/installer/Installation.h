@@ -24,6 +24,11 @@ std::wstring Folder(int csidl);
 std::wstring MenuFolder();
 std::wstring MenuShortcut();
 std::wstring DesktopShortcut();
+// The users' guide's shortcut 「Halvane 2023 の使い方」, beside the launcher's.
+std::wstring GuideShortcut();
+// The users' guide installed in `folder`\Guide: nothing when the page is there,
+// titled as the guide, with every picture it shows beside it; else what is wrong.
+std::wstring GuideProblems(const std::wstring& folder);
 
 // Runs msiexec silently (/qn) with `arguments` and waits for it; its exit code.
 DWORD Msiexec(const std::wstring& arguments, const std::wstring& log_name);

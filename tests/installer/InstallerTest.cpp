@@ -190,6 +190,16 @@ TEST_F(Installer, ShortcutsStartTheProgramInItsFolderWithItsIcon) {
   }
 }
 
+// The users' guide is installed with its pictures and opened from the Start
+// menu, beside the launcher.
+TEST_F(Installer, GuideShortcutOpensTheInstalledUsersGuide) {
+  EXPECT_EQ(GuideProblems(kInstallFolder), L"");
+  const std::optional<Link> link = ReadShortcut(GuideShortcut());
+  ASSERT_TRUE(link) << "no 「Halvane 2023 の使い方」 in the Start menu";
+  EXPECT_EQ(_wcsicmp(link->target.c_str(), Installed(L"Guide\\index.html").c_str()), 0)
+      << link->target;
+}
+
 TEST_F(Installer, DesktopShortcutStartsTheLauncherInTheInstallationFolder) {
   PrepareUser();
   StartThroughTheDesktopShortcut();
@@ -288,11 +298,13 @@ TEST_F(Installer, UninstallRemovesWhatItInstalledAndLeavesTheUsersData) {
   // The user's file stays, and with it the folder that holds it; nothing else.
   EXPECT_EQ(Names(kInstallFolder), std::vector<std::wstring>{L"my notes.txt"});
   EXPECT_FALSE(Exists(MenuShortcut()));
+  EXPECT_FALSE(Exists(GuideShortcut()));
   EXPECT_FALSE(Exists(MenuFolder()));
   EXPECT_FALSE(Exists(DesktopShortcut()));
   // The shortcuts' keys are the user's; the folder's record is the machine's.
   EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kInstallerKey, L"MenuShortcut", KEY_WOW64_32KEY));
   EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kInstallerKey, L"DesktopShortcut", KEY_WOW64_32KEY));
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, kInstallerKey, L"GuideShortcut", KEY_WOW64_32KEY));
   EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, kInstallerKey, L"InstallFolder", KEY_WOW64_32KEY));
   // The launcher's own record and the tables copied for AutoCAD belong to the user.
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kLauncherKey, L"LibPath"), kInstallFolder);

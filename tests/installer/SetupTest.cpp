@@ -1,7 +1,8 @@
 // The package as a user opens it and an administrator deploys it, without
 // starting the launcher: the Japanese setup window driven with the keyboard
-// (install, repair, removal, a cancel, each page photographed), and an
-// administrator's folder kept for repair and removal. The tests run in
+// (install, repair, removal, a cancel, each page photographed), the users'
+// guide and its shortcut, and an administrator's folder kept for repair and
+// removal. The tests run in
 // order, from a prefix without the product, and leave it without.
 #include <windows.h>
 
@@ -75,6 +76,7 @@ TEST_F(SetupWindow, OpenedPackageSaysWhatGoesWhereAndInstalls) {
   ASSERT_NE(welcome, nullptr) << "no welcome page";
   EXPECT_TRUE(Shows(welcome, std::wstring(kInstallFolder) + L"\\")) << "where it goes";
   EXPECT_TRUE(Shows(welcome, L"・ランチャー Halvane2023.exe と図面テンプレート Halvane.dwt"));
+  EXPECT_TRUE(Shows(welcome, L"・使い方の説明 (スタート メニューの「Halvane 2023 の使い方」)"));
   EXPECT_TRUE(Shows(welcome, L"インストール(&I)"));
   EXPECT_TRUE(Shows(welcome, L"キャンセル"));
   ASSERT_TRUE(Press(welcome, 'I', true));
@@ -108,6 +110,12 @@ TEST_F(SetupWindow, OpenedPackageSaysWhatGoesWhereAndInstalls) {
   EXPECT_TRUE(Exists(Installed(L"Plot Styles\\Hv_mono2.ctb")));
   EXPECT_TRUE(Exists(DesktopShortcut()));
   ASSERT_EQ(Entries().size(), 1u);
+  // The users' guide, and the shortcut users open it by.
+  EXPECT_EQ(GuideProblems(kInstallFolder), L"");
+  const std::optional<Link> guide = ReadShortcut(GuideShortcut());
+  ASSERT_TRUE(guide) << "no 「Halvane 2023 の使い方」 beside the launcher's shortcut";
+  EXPECT_EQ(_wcsicmp(guide->target.c_str(), Installed(L"Guide\\index.html").c_str()), 0)
+      << guide->target;
 }
 
 // Repair from the setup window puts back what was deleted, and leaves the
@@ -119,6 +127,10 @@ TEST_F(SetupWindow, InstalledPackageOffersARepairThatPutsBackWhatWasDeleted) {
   ASSERT_TRUE(DeleteFileW(Installed(L"Halvane.dwt").c_str()));
   ASSERT_TRUE(DeleteFileW(Installed(L"Plot Styles\\Hv_mono.ctb").c_str()));
   ASSERT_TRUE(DeleteFileW(DesktopShortcut().c_str()));
+  ASSERT_TRUE(DeleteFileW(Installed(L"Guide\\index.html").c_str()));
+  ASSERT_TRUE(DeleteFileW(Installed(L"Guide\\not-found.png").c_str()));
+  ASSERT_TRUE(DeleteFileW(GuideShortcut().c_str()));
+  ASSERT_NE(GuideProblems(kInstallFolder), L"") << "the control: the guide is gone";
   WriteText(Installed(L"my notes.txt"), "the user's own file");
   RegWrite(HKEY_CURRENT_USER, kLauncherKey, L"AcadPath", L"C:\\AutoCAD 2023\\acad.exe",
            KEY_WOW64_32KEY);
@@ -139,6 +151,8 @@ TEST_F(SetupWindow, InstalledPackageOffersARepairThatPutsBackWhatWasDeleted) {
   EXPECT_EQ(ReadText(Installed(L"Halvane.dwt")), "Halvane stand-in drawing template\n");
   EXPECT_EQ(ReadText(Installed(L"Plot Styles\\Hv_mono.ctb")), mono);
   EXPECT_TRUE(Exists(DesktopShortcut()));
+  EXPECT_EQ(GuideProblems(kInstallFolder), L"");
+  EXPECT_TRUE(Exists(GuideShortcut()));
   EXPECT_EQ(ReadText(Installed(L"my notes.txt")), "the user's own file");
   EXPECT_EQ(LauncherRecord(), record);
   ASSERT_EQ(Entries().size(), 1u);
@@ -214,6 +228,11 @@ TEST_F(SetupWindow, AdministratorsFolderIsKeptForRepairAndRemoval) {
         << "Start in";
     EXPECT_EQ(_wcsicmp(link->target.c_str(), (folder + L"\\Halvane2023.exe").c_str()), 0);
   }
+  EXPECT_EQ(GuideProblems(folder), L"");
+  const std::optional<Link> guide = ReadShortcut(GuideShortcut());
+  ASSERT_TRUE(guide);
+  EXPECT_EQ(_wcsicmp(guide->target.c_str(), (folder + L"\\Guide\\index.html").c_str()), 0)
+      << "the guide follows the folder";
 
   // Repair, as Apps & Features runs it, without the folder.
   ASSERT_TRUE(DeleteFileW((folder + L"\\Halvane.dwt").c_str()));
