@@ -120,8 +120,10 @@ TEST_F(Installer, JapaneseTextsReadBackWhole) {
   EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ARPCOMMENTS'"), kComments);
   EXPECT_EQ(query(L"SELECT `Description` FROM `Shortcut` WHERE `Shortcut`='DesktopShortcut'"),
             L"AutoCAD 2023 で Halvane 2023 を使います");
+  EXPECT_EQ(query(L"SELECT `Name` FROM `Shortcut` WHERE `Shortcut`='GuideShortcut'"),
+            L"Halvane 2023 の使い方");
   EXPECT_EQ(query(L"SELECT `Description` FROM `Feature`"),
-            L"ランチャー、図面テンプレートと印刷スタイル テーブル");
+            L"ランチャー、図面テンプレート、印刷スタイル テーブルと使い方");
   EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ProductLanguage'"), L"1041");
   EXPECT_EQ(query(L"SELECT `Value` FROM `Property` WHERE `Property`='ProductName'"),
             L"Halvane 2023");
