@@ -49,10 +49,11 @@ std::wstring GuideProblems(const std::wstring& folder) {
   static const std::regex img(R"re(<img[^>]*\bsrc="([^"]+)")re");
   int pictures = 0;
   for (std::sregex_iterator it(page->begin(), page->end(), img), end; it != end; ++it) {
-    const std::string name = (*it)[1];
+    const std::string src = (*it)[1];
+    const std::wstring name(src.begin(), src.end());  // the pictures' names are ASCII
     ++pictures;
-    if (!Exists(guide + std::wstring(name.begin(), name.end())))
-      return L"no picture " + std::wstring(name.begin(), name.end()) + L" beside the page";
+    if (!Exists(guide + name))
+      return L"no picture " + name + L" beside the page";
   }
   return pictures == 0 ? L"the page shows no picture" : L"";
 }

@@ -62,13 +62,10 @@ class Guide : public ::testing::Test {
       Shell("cd " + Quote(dir_) + " && msiinfo export package.msi " + table + " >" + table +
             ".idt");
   }
-  // build-msi of the `packaging` folder given (the repository's or a copy)
+  // A package of the `packaging` folder given (the repository's or a copy)
   // into `output`: its exit status; what it said beside the output.
   static int Build(const fs::path& packaging, const std::string& output) {
-    return Shell("cd " + Quote(dir_) + " && HALVANE_TEST_PACKAGE=1 " +
-                 Quote(packaging / "build-msi") + " 23.1.2.2 " + Quote(HALVANE_PROGRAM) + " " +
-                 Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "sample-payload") + " " +
-                 output + " >" + output + ".txt 2>&1");
+    return BuildTestPackage(dir_, SamplePayload(), output, output + ".txt", packaging);
   }
   static fs::path Installed() {
     return dir_ / "files" / "Program Files" / "Fenwright" / "Halvane2023" / "Guide";

@@ -1,5 +1,6 @@
 // What the packaging tests share: running shell commands, reading files, a
-// throwaway signing certificate, and a copy of a file with a byte changed.
+// test package, a throwaway signing certificate, and a copy of a file with a
+// byte changed.
 #pragma once
 
 #include <sys/wait.h>
@@ -34,6 +35,26 @@ inline std::string ReadAll(const fs::path& path) {
 inline bool Verifies(const fs::path& file, const fs::path& trust) {
   return Shell("osslsigncode verify -CAfile " + Quote(trust) + " -in " + Quote(file) +
                " >/dev/null 2>&1") == 0;
+}
+
+// The sample stand-ins packaged when no payload is given.
+inline fs::path SamplePayload() {
+  return fs::path(HALVANE_SOURCE_DIR) / "packaging" / "sample-payload";
+}
+
+// A test package (never signed, and silent about it) of the built program
+// and `payload`, version 23.1.2.2: build-msi of the repository's packaging
+// folder, or of a copy of it, run in `dir` into `output`. Its exit status;
+// what it said goes to `said` in `dir`.
+inline int BuildTestPackage(const fs::path& dir,
+                            const fs::path& payload,
+                            const std::string& output,
+                            const std::string& said,
+                            const fs::path& packaging = fs::path(HALVANE_SOURCE_DIR) /
+                                                        "packaging") {
+  return Shell("cd " + Quote(dir) + " && HALVANE_TEST_PACKAGE=1 " + Quote(packaging / "build-msi") +
+               " 23.1.2.2 " + Quote(HALVANE_PROGRAM) + " " + Quote(payload) + " " + Quote(output) +
+               " >" + Quote(said) + " 2>&1");
 }
 
 // A copy with one byte in the middle changed.

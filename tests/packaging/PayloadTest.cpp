@@ -20,9 +20,7 @@ class Payload : public ::testing::Test {
   }
   // build-msi with `payload`: its exit status; what it said in said.txt.
   int Build(const fs::path& payload) {
-    return Shell("cd " + Quote(dir_) + " && HALVANE_TEST_PACKAGE=1 " +
-                 Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "build-msi") + " 23.1.2.2 " +
-                 Quote(HALVANE_PROGRAM) + " " + Quote(payload) + " package.msi >said.txt 2>&1");
+    return BuildTestPackage(dir_, payload, "package.msi", "said.txt");
   }
   std::string Digest(const fs::path& file) {
     const fs::path out = dir_ / "digest.txt";
@@ -32,13 +30,12 @@ class Payload : public ::testing::Test {
       digest.pop_back();
     return digest;
   }
-  static fs::path Sample() { return fs::path(HALVANE_SOURCE_DIR) / "packaging" / "sample-payload"; }
 
   fs::path dir_;
 };
 
 TEST_F(Payload, PackageCarriesTheListAndItNamesEveryTableItInstalls) {
-  ASSERT_EQ(Build(Sample()), 0) << ReadAll(dir_ / "said.txt");
+  ASSERT_EQ(Build(SamplePayload()), 0) << ReadAll(dir_ / "said.txt");
   ASSERT_EQ(Shell("cd " + Quote(dir_) + " && msiextract -C files package.msi >/dev/null 2>&1"), 0);
   // msiextract lays the files out by their folders' names.
   const fs::path installed = dir_ / "files" / "Program Files" / "Fenwright" / "Halvane2023";
@@ -53,7 +50,7 @@ TEST_F(Payload, PackageCarriesTheListAndItNamesEveryTableItInstalls) {
 
 TEST_F(Payload, PayloadWhoseListLacksATableIsRefusedWithTheLineToAdd) {
   const fs::path payload = dir_ / "payload";
-  fs::copy(Sample(), payload, fs::copy_options::recursive);
+  fs::copy(SamplePayload(), payload, fs::copy_options::recursive);
   // Release B changes Hv_mono.ctb but forgets to list it; the earlier
   // lines are all there.
   std::ofstream(payload / "Plot Styles" / "Hv_mono.ctb", std::ios::binary) << "release B's table";
@@ -76,7 +73,7 @@ TEST_F(Payload, PayloadWhoseListLacksATableIsRefusedWithTheLineToAdd) {
 
 TEST_F(Payload, PayloadWithoutAListIsRefused) {
   const fs::path payload = dir_ / "payload";
-  fs::copy(Sample(), payload, fs::copy_options::recursive);
+  fs::copy(SamplePayload(), payload, fs::copy_options::recursive);
   fs::remove(payload / "Plot Styles" / "released.sha256");
   EXPECT_NE(Build(payload), 0);
   EXPECT_NE(ReadAll(dir_ / "said.txt").find("released.sha256"), std::string::npos);

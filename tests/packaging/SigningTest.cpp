@@ -32,8 +32,7 @@ class Signing : public ::testing::Test {
   static int Build(const std::string& env, const std::string& name) {
     return Shell("cd " + Quote(dir_) + " && env PATH=" + Quote(dir_ / "shim") + ":\"$PATH\" " +
                  env + " " + Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "build-msi") +
-                 " 23.1.2.2 " + Quote(HALVANE_PROGRAM) + " " +
-                 Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "sample-payload") + " " + name +
+                 " 23.1.2.2 " + Quote(HALVANE_PROGRAM) + " " + Quote(SamplePayload()) + " " + name +
                  " >output.txt 2>&1");
   }
   // The program inside a package.

@@ -18,11 +18,7 @@ class Validation : public ::testing::Test {
     dir_ = fs::path(HALVANE_BINARY_DIR) / "validation-test";
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "tables");
-    build_status_ = Shell("cd " + Quote(dir_) + " && HALVANE_TEST_PACKAGE=1 " +
-                          Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "build-msi") +
-                          " 23.1.2.2 " + Quote(HALVANE_PROGRAM) + " " +
-                          Quote(fs::path(HALVANE_SOURCE_DIR) / "packaging" / "sample-payload") +
-                          " package.msi >build.txt 2>&1");
+    build_status_ = BuildTestPackage(dir_, SamplePayload(), "package.msi", "build.txt");
     Shell("cd " + Quote(dir_) +
           " && for t in $(msiinfo tables package.msi); do"
           " msiinfo export package.msi \"$t\" >\"tables/$t.idt\"; done");
